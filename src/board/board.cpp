@@ -1,0 +1,53 @@
+#include "board/board.h"
+
+namespace quorvane::board {
+
+namespace {
+constexpr int ColOf(const char *square) { return square[0] - 'a'; }
+constexpr int RowOf(const char *square) { return 8 - (square[1] - '0'); }
+} // namespace
+
+std::string SquareName(int index) {
+    const int col = index % 8;
+    const int row = index / 8;
+    return {static_cast<char>('a' + col), static_cast<char>('0' + 8 - row)};
+}
+
+int StartLeft(int slot) { return FileLeft(ColOf(kPieceSlots[static_cast<std::size_t>(slot)].startSquare)); }
+int StartTop(int slot) { return RankTop(RowOf(kPieceSlots[static_cast<std::size_t>(slot)].startSquare)); }
+
+std::array<ShapeControl, kSquareCount> MakeSquares() {
+    std::array<ShapeControl, kSquareCount> squares;
+    for (int i = 0; i < kSquareCount; ++i)
+        squares[static_cast<std::size_t>(i)] =
+            ShapeControl(static_cast<float>(FileLeft(i % 8)), static_cast<float>(RankTop(i / 8)), SquareName(i));
+    return squares;
+}
+
+std::array<ImageControl, kPieceCount> MakeStartPieces() {
+    std::array<ImageControl, kPieceCount> pieces;
+    for (int slot = 0; slot < kPieceCount; ++slot) {
+        auto &piece = pieces[static_cast<std::size_t>(slot)];
+        piece.Left = static_cast<float>(StartLeft(slot));
+        piece.Top = static_cast<float>(StartTop(slot));
+        piece.Tag = kPieceSlots[static_cast<std::size_t>(slot)].startSquare;
+        piece.Visible = true;
+    }
+    return pieces;
+}
+
+int FindSquare(const std::array<ShapeControl, kSquareCount> &squares, std::string_view name) {
+    for (int i = 0; i < kSquareCount; ++i)
+        if (squares[static_cast<std::size_t>(i)].Tag() == name)
+            return i;
+    return -1;
+}
+
+int FindPiece(const std::array<ImageControl, kPieceCount> &pieces, std::string_view tag) {
+    for (int i = 0; i < kPieceCount; ++i)
+        if (pieces[static_cast<std::size_t>(i)].Tag == tag)
+            return i;
+    return -1;
+}
+
+} // namespace quorvane::board

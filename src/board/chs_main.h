@@ -1,0 +1,80 @@
+#pragma once
+// The main window's state and procedures, without Qt: its controls, its public
+// variables and everything its events do. The Qt window (ui/) owns one, sends it
+// the user's events and then shows its controls.
+
+#include "board/board.h"
+#include "game/module1.h"
+#include "platform/controls.h"
+#include "platform/dialogs.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace quorvane {
+
+class ChsMain {
+public:
+    ChsMain(Module1 &module, FileDialog &dialog, MessageBox &box);
+
+    // ---- Controls ----
+    ListBox lstMoveList;   // the numbered move lines, shown
+    ListBox lstFieldsList; // the half-move tokens, two per move line, hidden
+    Label lblWhitePlayer;
+    Label lblBlackPlayer;
+    Label lblDate;
+    Label lblFileName;
+    std::array<ShapeControl, board::kSquareCount> sqrSpace;
+    std::array<ImageControl, board::kPieceCount> Image1;
+    FileDialog &CommonDialog1;
+
+    // ---- Public variables ----
+    // Half-moves played, which is also the index of the next one in
+    // lstFieldsList. Unset until the first load, and counted as 0 while unset.
+    // Wide, so that the longest record (65,524 half-moves) steps without overflow.
+    std::optional<std::int64_t> FieldsPosition;
+    // Position of the square last found.
+    float intLeft = 0;
+    std::int32_t intTop = 0;
+    // False only between a failed count and the loader's test right after it.
+    bool Status = false;
+
+    // ---- Events ----
+    void Form_Initialize();
+    void mnuOpen_Click();
+    // What File > Open does once the dialog has reported path.
+    void OpenFile(const std::string &path);
+    void cmdNext_Click();
+    void cmdBack_Click();
+    void lstMoveList_DblClick();
+    // keyAscii is the character code of the key; 13 is Enter. It is left as it
+    // is, so the key reaches the list as well.
+    void lstMoveList_KeyPress(int &keyAscii);
+
+    // ---- Public methods ----
+    void SetNewFile();
+    void CallReset();
+
+    // ---- Procedures (public so that tests can drive them one by one) ----
+    void ResetBoard();
+    void FillFieldsList();
+    bool LoadNextMove();
+    void FindToSquare();
+    void FindFromSquare();
+    void StepForward();
+    void StepBack();
+    void HighlightMoveLine();
+
+    // FieldsPosition, with unset counted as 0.
+    std::int64_t Position() const { return FieldsPosition.value_or(0); }
+    Module1 &module() { return m_; }
+
+private:
+    void FindSquare(const std::string &name);
+
+    Module1 &m_;
+    MessageBox &box_;
+};
+
+} // namespace quorvane

@@ -1,0 +1,72 @@
+// File > Open and the loader behind it: the main window's side of reading a game.
+
+#include "board/chs_main.h"
+#include "game/reader.h"
+#include "platform/text.h"
+
+#include <exception>
+
+namespace quorvane {
+
+void ChsMain::Form_Initialize() { Status = true; }
+
+void ChsMain::mnuOpen_Click() {
+    try {
+        CommonDialog1.Filter = "text files *.txt|*.txt";
+        // A cancelled dialog leaves the game on the board as it was.
+        if (!CommonDialog1.ShowOpen())
+            return;
+    } catch (const std::exception &) {
+        return;
+    }
+    OpenFile(CommonDialog1.FileName);
+}
+
+void ChsMain::OpenFile(const std::string &path) {
+    // Any failure from here on ends the command quietly; what was done stays.
+    try {
+        m_.strFileName = path;
+        ResetBoard();
+        SetNewFile();
+    } catch (const std::exception &) {
+    }
+}
+
+void ChsMain::CallReset() {
+    ResetBoard();
+    Status = false;
+    box_.Show("File not valid.\r\nView Help on loading procedure.", vbCritical, "Invalid File");
+}
+
+void ChsMain::SetNewFile() {
+    CountMoveLines(m_, [this] { CallReset(); });
+    if (!Status) {
+        Status = true;
+        return;
+    }
+    ReadGameFile(m_);
+    const int last = m_.intLastMoveLine;
+    for (int i = 0; i <= last; ++i)
+        lstMoveList.AddItem(std::to_string(i + 1) + ". " + m_.arrMoveLines.at(static_cast<std::size_t>(i)));
+    lblBlackPlayer.Caption = m_.strBlackPlayer;
+    lblWhitePlayer.Caption = m_.strWhitePlayer;
+    lblDate.Caption = m_.strGameDate;
+    lblFileName.Caption = FileSystem::GetFileName(m_.strFileName);
+    FillFieldsList();
+    FieldsPosition = 0;
+}
+
+void ChsMain::FillFieldsList() {
+    const int last = m_.intLastMoveLine;
+    for (int i = 0; i <= last; ++i) {
+        auto pieces = SplitSpaces(m_.arrMoveLines.at(static_cast<std::size_t>(i)));
+        // A line that holds White's half-move alone (a game that ended on White's
+        // move), or nothing, still gives two entries, so White's half-moves stay
+        // at even indexes.
+        pieces.resize(std::max<std::size_t>(pieces.size(), 2));
+        lstFieldsList.AddItem(std::move(pieces[0]));
+        lstFieldsList.AddItem(std::move(pieces[1]));
+    }
+}
+
+} // namespace quorvane

@@ -1,0 +1,55 @@
+#include "game/reader.h"
+
+#include "platform/errors.h"
+#include "platform/text.h"
+
+#include <exception>
+
+namespace quorvane {
+
+void CountMoveLines(Module1 &m, const std::function<void()> &callReset) {
+    try {
+        FileSystem &fs = m.FileSystemObject();
+        const auto stream = fs.OpenTextFile(m.strFileName);
+        int counter = 0;
+        while (!stream->AtEndOfStream()) {
+            stream->ReadLine();
+            if (counter == kMaxRecordLines)
+                throw PlatformError("Overflow: more than 32767 lines");
+            ++counter;
+        }
+        const int last = counter - kMinRecordLines;
+        if (last < 0)
+            throw PlatformError("Subscript out of range: fewer than six lines");
+        m.intLastMoveLine = last;
+        m.arrMoveLines.assign(static_cast<std::size_t>(last) + 1, std::string());
+    } catch (const std::exception &) {
+        callReset();
+    }
+}
+
+std::string CutMoveNumber(const std::string &line) {
+    // From move 100 on the number is longer than the fixed cut of three
+    // characters, so "123. " is dropped whole.
+    std::size_t digits = 0;
+    while (digits < line.size() && line[digits] >= '0' && line[digits] <= '9')
+        ++digits;
+    if (digits >= 3 && digits < line.size() && line[digits] == '.')
+        return LTrimSpaces(std::string_view(line).substr(digits + 1));
+    return LTrimSpaces(Mid(line, 4));
+}
+
+void ReadGameFile(Module1 &m) {
+    FileSystem &fs = m.FileSystemObject();
+    const auto stream = fs.OpenTextFile(m.strFileName);
+    stream->ReadLine();
+    m.strWhitePlayer = Mid(stream->ReadLine(), 2);
+    m.strBlackPlayer = Mid(stream->ReadLine(), 2);
+    m.strGameDate = Mid(stream->ReadLine(), 8);
+    stream->ReadLine();
+    const int last = m.intLastMoveLine;
+    for (int i = 0; i <= last; ++i)
+        m.arrMoveLines.at(static_cast<std::size_t>(i)) = CutMoveNumber(stream->ReadLine());
+}
+
+} // namespace quorvane

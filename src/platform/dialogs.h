@@ -1,0 +1,37 @@
+#pragma once
+// The two modal dialogs the logic uses, as small interfaces: the windows get the
+// Qt versions, tests get scripted ones.
+
+#include <optional>
+#include <string>
+
+namespace quorvane {
+
+class FileDialog {
+public:
+    virtual ~FileDialog() = default;
+    // "description|pattern", as "text files *.txt|*.txt".
+    std::string Filter;
+    // The full path the dialog reported.
+    std::string FileName;
+    // Modal. False when the user cancelled; FileName is then left as it was.
+    virtual bool ShowOpen() = 0;
+};
+
+// Message box styles: the button set plus the icon.
+enum MessageBoxStyle : int {
+    vbOKOnly = 0,
+    vbCritical = 16,
+};
+
+class MessageBox {
+public:
+    // Shown when a box is given no title of its own.
+    static constexpr const char *kProgramTitle = "Quorvane";
+
+    virtual ~MessageBox() = default;
+    // Modal; returns when the user closes the box.
+    virtual void Show(const std::string &text, int style, const std::optional<std::string> &title = std::nullopt) = 0;
+};
+
+} // namespace quorvane

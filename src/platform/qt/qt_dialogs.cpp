@@ -1,0 +1,37 @@
+#include "platform/qt/qt_dialogs.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace quorvane {
+
+QString QtFileDialog::NameFilters(const std::string &filter) {
+    // Pairs of description and pattern list, all separated by "|".
+    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        filters << parts[i] + QStringLiteral(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
+                       QLatin1Char(')');
+    return filters.join(QStringLiteral(";;"));
+}
+
+bool QtFileDialog::ShowOpen() {
+    const QString path = QFileDialog::getOpenFileName(parent_, QString(), QString(), NameFilters(Filter));
+    if (path.isEmpty())
+        return false;
+    FileName = QFile::encodeName(path).toStdString();
+    return true;
+}
+
+void QtMessageBox::Show(const std::string &text, int style, const std::optional<std::string> &title) {
+    QMessageBox box(parent_);
+    box.setWindowTitle(QString::fromStdString(title.value_or(kProgramTitle)));
+    box.setText(QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    box.setIcon((style & vbCritical) == vbCritical ? QMessageBox::Critical : QMessageBox::NoIcon);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+}
+
+} // namespace quorvane

@@ -1,0 +1,32 @@
+#pragma once
+// The Qt versions of the open-file dialog and the message box.
+
+#include "platform/dialogs.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace quorvane {
+
+class QtFileDialog : public FileDialog {
+public:
+    explicit QtFileDialog(QWidget *parent) : parent_(parent) {}
+    bool ShowOpen() override;
+    // "text files *.txt|*.txt" as Qt's name filters: "text files *.txt (*.txt)".
+    static QString NameFilters(const std::string &filter);
+
+private:
+    QWidget *parent_;
+};
+
+class QtMessageBox : public MessageBox {
+public:
+    explicit QtMessageBox(QWidget *parent) : parent_(parent) {}
+    void Show(const std::string &text, int style, const std::optional<std::string> &title) override;
+
+private:
+    QWidget *parent_;
+};
+
+} // namespace quorvane

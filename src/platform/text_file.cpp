@@ -1,0 +1,129 @@
+#include "platform/text_file.h"
+
+#include "platform/errors.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quorvane {
+
+namespace {
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    ~FileDescriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    int get() const { return fd_; }
+    int release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    int fd_;
+};
+
+// Reads through a fixed buffer, so a huge line costs only its own length.
+class DiskTextStream : public TextStream {
+public:
+    DiskTextStream(int fd, const std::string &path) : fd_(fd), path_(path) {}
+
+    bool AtEndOfStream() override { return !fill(); }
+
+    std::string ReadLine() override {
+        if (!fill())
+            throw PlatformError("Input past end of file: " + path_);
+        std::string line;
+        for (;;) {
+            const char *begin = buffer_ + pos_;
+            const char *end = buffer_ + size_;
+            const auto *lf = static_cast<const char *>(std::memchr(begin, '\n', static_cast<std::size_t>(end - begin)));
+            if (lf) {
+                line.append(begin, lf);
+                pos_ += static_cast<std::size_t>(lf - begin) + 1;
+                break;
+            }
+            line.append(begin, end);
+            pos_ = size_;
+            if (!fill())
+                break;
+        }
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        return line;
+    }
+
+private:
+    // Makes sure at least one unread byte is buffered; false at the end of the file.
+    bool fill() {
+        if (pos_ < size_)
+            return true;
+        if (eof_)
+            return false;
+        pos_ = size_ = 0;
+        for (;;) {
+            const ssize_t got = ::read(fd_.get(), buffer_, sizeof buffer_);
+            if (got > 0) {
+                size_ = static_cast<std::size_t>(got);
+                // A file that grows while it is read is held to the same limit.
+                total_ += got;
+                if (total_ > FileSystem::kMaxFileBytes)
+                    throw PlatformError("File too large: " + path_);
+                return true;
+            }
+            if (got == 0) {
+                eof_ = true;
+                return false;
+            }
+            if (errno != EINTR)
+                throw PlatformError("Cannot read " + path_ + ": " + std::strerror(errno));
+        }
+    }
+
+    FileDescriptor fd_;
+    std::string path_;
+    char buffer_[64 * 1024];
+    std::size_t pos_ = 0;
+    std::size_t size_ = 0;
+    bool eof_ = false;
+    std::int64_t total_ = 0;
+};
+
+} // namespace
+
+std::unique_ptr<TextStream> DiskFileSystem::OpenTextFile(const std::string &path) {
+    if (path.empty())
+        throw PlatformError("Bad file name or number: empty path");
+    // Non-blocking, so that opening a FIFO does not wait for a writer; fstat
+    // then refuses anything that is not a regular file.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (fd.get() < 0)
+        throw PlatformError("Cannot open " + path + ": " + std::strerror(errno));
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0)
+        throw PlatformError("Cannot open " + path + ": " + std::strerror(errno));
+    if (!S_ISREG(info.st_mode))
+        throw PlatformError("Not a regular file: " + path);
+    if (info.st_size > kMaxFileBytes)
+        throw PlatformError("File too large: " + path);
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
+    return std::make_unique<DiskTextStream>(fd.release(), path);
+}
+
+std::string FileSystem::GetFileName(const std::string &path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace quorvane

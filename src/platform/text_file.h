@@ -1,0 +1,45 @@
+#pragma once
+// Reading text files line by line. Text is single-byte and kept as the bytes of
+// the file; whoever shows it decodes it.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace quorvane {
+
+// A file opened for reading, positioned at its start. Closing happens when the
+// stream is destroyed.
+class TextStream {
+public:
+    virtual ~TextStream() = default;
+    // True when no character is left.
+    virtual bool AtEndOfStream() = 0;
+    // The next line without its end. A line ends at LF, with or without a CR
+    // before it; a final line end does not start another line. Reading past the
+    // end raises PlatformError.
+    virtual std::string ReadLine() = 0;
+};
+
+class FileSystem {
+public:
+    // Files larger than this are refused: no record comes near it, and it keeps a
+    // stray multi-gigabyte file from exhausting memory.
+    static constexpr std::int64_t kMaxFileBytes = std::int64_t{64} * 1024 * 1024;
+
+    virtual ~FileSystem() = default;
+    // Opens for reading only and never creates. A missing path, an empty path,
+    // anything that is not a regular file, no access and a file over
+    // kMaxFileBytes raise PlatformError.
+    virtual std::unique_ptr<TextStream> OpenTextFile(const std::string &path) = 0;
+    // The part of a path after its last separator.
+    static std::string GetFileName(const std::string &path);
+};
+
+// The real file system.
+class DiskFileSystem : public FileSystem {
+public:
+    std::unique_ptr<TextStream> OpenTextFile(const std::string &path) override;
+};
+
+} // namespace quorvane

@@ -1,0 +1,73 @@
+#pragma once
+// The widgets the main window is built from: the squares, the pieces, lines and
+// filled rectangles, all placed in twips.
+
+#include "board/board.h"
+
+#include <QColor>
+#include <QImage>
+#include <QRect>
+#include <QWidget>
+
+namespace quorvane::ui {
+
+// A rectangle in twips, as pixels.
+QRect twipsRect(int left, int top, int width, int height);
+
+// The 64 squares, painted in index order. The squares never change, so one
+// widget draws them all.
+class SquaresWidget : public QWidget {
+public:
+    explicit SquaresWidget(QWidget *parent);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
+// One piece picture, stretched to its rectangle.
+class PieceWidget : public QWidget {
+public:
+    PieceWidget(PieceKind kind, bool white, QWidget *parent);
+    // Places the piece at a position in twips.
+    void placeAt(float left, float top);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    PieceKind kind_;
+    bool white_;
+};
+
+// A straight line between two points in twips, width in pixels.
+class LineWidget : public QWidget {
+public:
+    LineWidget(QPoint fromTwips, QPoint toTwips, int widthPx, const QColor &colour, QWidget *parent);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QColor colour_;
+    bool horizontal_;
+    int widthPx_;
+};
+
+// A filled rectangle with a border, in twips.
+class ShapeWidget : public QWidget {
+public:
+    ShapeWidget(QRect twips, const QColor &fill, int borderPx, QWidget *parent);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QColor fill_;
+    int borderPx_;
+};
+
+// The colours of the squares.
+inline const QColor kLightSquare{255, 255, 192};
+inline const QColor kDarkSquare{0, 192, 0};
+
+} // namespace quorvane::ui

@@ -1,0 +1,55 @@
+#include "ui/fonts.h"
+
+#include "platform/twips.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QStringList>
+
+namespace quorvane::ui {
+
+namespace {
+// Where Debian's fonts-wine puts them.
+constexpr const char *kWineFontDir = "/usr/share/wine/fonts/";
+
+struct ClassicFont {
+    const char *family;
+    const char *files[2];
+};
+
+constexpr ClassicFont kClassicFonts[] = {
+    {"Tahoma", {"tahoma.ttf", "tahomabd.ttf"}},
+    {"MS Sans Serif", {"ms_sans_serif.ttf", nullptr}},
+    {"System", {"system.ttf", nullptr}},
+};
+} // namespace
+
+void installClassicFonts() {
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    const QStringList known = QFontDatabase::families();
+    for (const auto &font : kClassicFonts) {
+        if (known.contains(QString::fromLatin1(font.family)))
+            continue;
+        for (const char *file : font.files) {
+            if (!file)
+                continue;
+            const QString path = QString::fromLatin1(kWineFontDir) + QString::fromLatin1(file);
+            if (QFile::exists(path))
+                QFontDatabase::addApplicationFont(path);
+        }
+    }
+}
+
+QFont classicFont(const QString &family, double points, bool bold) {
+    QFont font;
+    font.setFamilies({family, QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(static_cast<int>(PointsToPixels(points) + 0.5));
+    font.setBold(bold);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    return font;
+}
+
+} // namespace quorvane::ui

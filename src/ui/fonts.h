@@ -1,0 +1,19 @@
+#pragma once
+// The windows are designed around three classic fonts: Tahoma, MS Sans Serif and
+// System. Where they are not installed system-wide, the Wine font files are
+// registered with the application; DejaVu Sans is the last resort.
+
+#include <QFont>
+#include <QString>
+
+namespace quorvane::ui {
+
+// Registers the classic fonts that fontconfig does not already know. Cheap to
+// call again.
+void installClassicFonts();
+
+// A font sized in pixels from its point size at 96 dots per inch, so that text
+// fits the twip boxes it was laid out for whatever the screen's DPI.
+QFont classicFont(const QString &family, double points, bool bold = true);
+
+} // namespace quorvane::ui

@@ -1,0 +1,80 @@
+#pragma once
+// The main window: the board, the move list, the labels, the two step buttons and
+// the menus. Every event goes to the window's logic (ChsMain); afterwards the
+// widgets are brought in step with it once, so a jump across a whole game paints
+// only its final position.
+
+#include "board/chs_main.h"
+#include "game/module1.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+#include <memory>
+
+class QAbstractListModel;
+class QLabel;
+class QListView;
+class QPushButton;
+
+namespace quorvane::ui {
+
+class PieceWidget;
+class ListBoxModel;
+
+class FrmChsMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // dialog and box default to the Qt ones; tests pass scripted ones.
+    explicit FrmChsMain(Module1 &module, FileDialog *dialog = nullptr, MessageBox *box = nullptr);
+    ~FrmChsMain() override;
+
+    ChsMain &core() { return core_; }
+    const ChsMain &core() const { return core_; }
+
+    // The menu commands, also reachable from tests.
+    void mnuOpen_Click();
+    void mnuExit_Click();
+    void mnuHelp0_Click();
+    void mnuAbout_Click();
+
+    // Opens a record as File > Open does once the dialog has reported path.
+    void openPath(const std::string &path);
+
+    // The Help window while it is open.
+    QWidget *helpWindow() const { return help_; }
+
+    // Brings every widget in step with the logic's controls.
+    void refresh();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void placeAutoSizeLabel(QLabel *label, const std::string &caption, int topTwips, int heightTwips);
+    void showFileName(const std::string &caption);
+    void selectInView(std::int64_t row);
+
+    std::unique_ptr<FileDialog> ownDialog_;
+    std::unique_ptr<MessageBox> ownBox_;
+    ChsMain core_;
+
+    std::array<PieceWidget *, board::kPieceCount> pieces_{};
+    QLabel *lblWhitePlayer_ = nullptr;
+    QLabel *lblBlackPlayer_ = nullptr;
+    QLabel *lblDate_ = nullptr;
+    QLabel *lblFileName_ = nullptr;
+    QListView *lstMoveList_ = nullptr;
+    QListView *lstFieldsList_ = nullptr;
+    ListBoxModel *moveModel_ = nullptr;
+    ListBoxModel *fieldsModel_ = nullptr;
+    QPushButton *cmdNext_ = nullptr;
+    QPushButton *cmdBack_ = nullptr;
+    QPointer<QWidget> help_;
+    bool syncingSelection_ = false;
+};
+
+} // namespace quorvane::ui

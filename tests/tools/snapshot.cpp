@@ -1,0 +1,32 @@
+// Renders the main window to a PNG, for looking at the layout and for the
+// README's screenshot: snapshot OUT.png [RECORD [HALF-MOVES]]
+#include "game/module1.h"
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
+
+#include <cstdio>
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: snapshot OUT.png [RECORD [HALF-MOVES]]\n");
+        return 2;
+    }
+    quorvane::Module1 module;
+    quorvane::ui::FrmChsMain window(module);
+    window.show();
+    if (argc > 2)
+        window.openPath(argv[2]);
+    const int steps = argc > 3 ? std::atoi(argv[3]) : 0;
+    for (int i = 0; i < steps; ++i)
+        window.core().cmdNext_Click();
+    window.refresh();
+    QApplication::processEvents();
+    return window.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+}

@@ -1,0 +1,14 @@
+// The window tests need one QApplication for the whole run, offscreen.
+#include "ui/fonts.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv) {
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
+                                                                    : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    quorvane::ui::installClassicFonts();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
