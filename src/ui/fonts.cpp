@@ -4,7 +4,11 @@
 
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QStringList>
+
+#include <cmath>
+#include <cstdlib>
 
 namespace quorvane::ui {
 
@@ -44,11 +48,18 @@ void installClassicFonts() {
 }
 
 QFont classicFont(const QString &family, double points, bool bold) {
+    const int pixels = static_cast<int>(PointsToPixels(points) + 0.5);
     QFont font;
-    font.setFamilies({family, QStringLiteral("DejaVu Sans")});
-    font.setPixelSize(static_cast<int>(PointsToPixels(points) + 0.5));
+    font.setFamilies({family});
+    font.setPixelSize(pixels);
     font.setBold(bold);
     font.setStyleStrategy(QFont::PreferAntialias);
+    // Wine's MS Sans Serif and System are bitmap fonts with a few sizes only; a
+    // size they lack is drawn with a scalable sans of similar metrics instead of
+    // a smaller or larger strike that would not fit the box.
+    const QFontInfo resolved(font);
+    if (resolved.family() != family || std::abs(resolved.pixelSize() - pixels) > 1)
+        font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     return font;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The windows are designed around three classic fonts: Tahoma, MS Sans Serif and
 // System. Where they are not installed system-wide, the Wine font files are
-// registered with the application; DejaVu Sans is the last resort.
+// registered with the application. A size a bitmap font lacks is drawn in
+// Liberation Sans, and DejaVu Sans is the last resort.
 
 #include <QFont>
 #include <QString>

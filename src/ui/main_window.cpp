@@ -261,8 +261,10 @@ void FrmChsMain::placeAutoSizeLabel(QLabel *label, const std::string &caption, i
         label->setText(text);
         const int width = text.isEmpty() ? TwipsToPixels(kEmptyLabelWidth)
                                          : label->fontMetrics().horizontalAdvance(text);
-        label->setGeometry(TwipsToPixels(kLabelsRightEdge) - width, TwipsToPixels(topTwips), width,
-                           TwipsToPixels(heightTwips));
+        // Sized to the text both ways, as the label is auto-sizing; the designed
+        // height stays while it is empty.
+        const int height = text.isEmpty() ? TwipsToPixels(heightTwips) : label->fontMetrics().height();
+        label->setGeometry(TwipsToPixels(kLabelsRightEdge) - width, TwipsToPixels(topTwips), width, height);
     }
 }
 
