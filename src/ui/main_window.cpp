@@ -2,6 +2,7 @@
 
 #include "platform/qt/qt_dialogs.h"
 #include "platform/twips.h"
+#include "ui/art/icons.h"
 #include "ui/board_view.h"
 #include "ui/fonts.h"
 #include "ui/text_codec.h"
@@ -73,6 +74,7 @@ FrmChsMain::FrmChsMain(Module1 &module, FileDialog *dialog, MessageBox *box)
       core_(module, dialog ? *dialog : *ownDialog_, box ? *box : *ownBox_) {
     setObjectName(QStringLiteral("frmChsMain"));
     setWindowTitle(QStringLiteral("Quorvane"));
+    setWindowIcon(art::mainWindowIcon());
     // Fixed size: no sizing frame and no maximise box; the title bar stays so the
     // window can be moved, and closing it is File > Exit.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

@@ -3,9 +3,11 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPainterPathStroker>
+#include <QPolygonF>
 #include <QTransform>
 
 #include <algorithm>
+#include <initializer_list>
 #include <map>
 #include <mutex>
 #include <tuple>
@@ -99,12 +101,15 @@ QPainterPath flaredBody(double top, double neckHalf, double bottomHalf) {
     return symmetric(half);
 }
 
-QPainterPath footSeam(double halfWidth) { return line(QPointF(50 - halfWidth, 85), QPointF(50 + halfWidth, 85)); }
+QPainterPath footSeam(double halfWidth) {
+    return line(QPointF(50 - halfWidth, 85), QPointF(50 + halfWidth, 85));
+}
 
 Drawing pawn() {
     Drawing d;
-    d.parts = {flaredBody(56, 8, 24), foot(32), circle(QPointF(50, 38), 13), pill(33, 50, 34, 8)};
-    d.seams = {footSeam(30), d.parts[3]};
+    const QPainterPath collar = pill(33, 50, 34, 8);
+    d.parts = {flaredBody(56, 8, 24), foot(32), circle(QPointF(50, 38), 13), collar};
+    d.seams = {footSeam(30), collar};
     return d;
 }
 
@@ -113,9 +118,10 @@ Drawing bishop() {
     QPainterPath mitre(QPointF(50, 14));
     mitre.cubicTo(60, 22, 68, 32, 67, 41);
     mitre.cubicTo(66, 49, 60, 54, 50, 54);
-    d.parts = {flaredBody(58, 8, 25), foot(34), symmetric(mitre), pill(31, 51, 38, 8), circle(QPointF(50, 10), 5.5)};
-    d.details = {line(QPointF(61, 25), QPointF(47, 41))};
-    d.seams = {footSeam(32), d.parts[3], line(QPointF(40, 15.5), QPointF(60, 15.5))};
+    const QPainterPath collar = pill(31, 51, 38, 8);
+    d.parts = {flaredBody(58, 8, 25), foot(34), symmetric(mitre), collar, circle(QPointF(50, 10), 5.5)};
+    d.details = {line(QPointF(61, 25), QPointF(47, 41))}; // the slit in the mitre
+    d.seams = {footSeam(32), collar, line(QPointF(40, 15.5), QPointF(60, 15.5))};
     return d;
 }
 
@@ -156,44 +162,48 @@ Drawing queen() {
     crown.lineTo(78, 21);
     crown.lineTo(63, 50);
     crown.closeSubpath();
-    d.parts = {flaredBody(57, 9, 25), foot(34), crown, pill(30, 49, 40, 9)};
+    const QPainterPath collar = pill(30, 49, 40, 9);
+    d.parts = {flaredBody(57, 9, 25), foot(34), crown, collar};
     for (const QPointF tip : {QPointF(22, 20), QPointF(36, 14), QPointF(50, 10), QPointF(64, 14), QPointF(78, 20)})
         d.parts.push_back(circle(tip, tip.x() == 50 ? 5 : 4.2));
     QPainterPath band(QPointF(32, 42));
     band.quadTo(50, 37, 68, 42);
     d.details = {band};
-    d.seams = {footSeam(32), d.parts[3]};
+    d.seams = {footSeam(32), collar};
     return d;
 }
 
 Drawing king() {
     Drawing d;
-    const QPainterPath cross = polygon(
-        {{46, 2}, {54, 2}, {54, 7}, {60, 7}, {60, 14}, {54, 14}, {54, 22}, {46, 22}, {46, 14}, {40, 14}, {40, 7}, {46, 7}});
+    QPainterPath upright, arms;
+    upright.addRect(46, 2, 8, 20);
+    arms.addRect(40, 7, 20, 7);
+    const QPainterPath cross = upright.united(arms);
     QPainterPath cup(QPointF(50, 20));
     cup.cubicTo(61, 20, 72, 23, 72, 30);
     cup.cubicTo(72, 38, 64, 43, 63, 51);
     cup.lineTo(50, 51);
-    d.parts = {flaredBody(57, 9, 25), foot(34), cross, symmetric(cup), pill(30, 49, 40, 9)};
+    const QPainterPath collar = pill(30, 49, 40, 9);
+    d.parts = {flaredBody(57, 9, 25), foot(34), cross, symmetric(cup), collar};
     QPainterPath band(QPointF(30, 33));
     band.quadTo(50, 26, 70, 33);
     d.details = {band};
-    d.seams = {footSeam(32), d.parts[4], line(QPointF(40, 21), QPointF(60, 21))};
+    d.seams = {footSeam(32), collar, line(QPointF(40, 21), QPointF(60, 21))};
     return d;
 }
 
 // The horse's head and neck, muzzle to the left, neck cut off level at y = 86.
 QPainterPath knightHeadOutline() {
     QPainterPath p(QPointF(79, 86));
-    p.cubicTo(85, 66, 85, 42, 72, 25);  // back of the neck, under the mane
-    p.cubicTo(68, 19, 63, 13, 60, 5);   // up the back of the ear
-    p.cubicTo(57, 10, 55, 14, 52, 17);  // front of the ear
-    p.cubicTo(42, 18, 33, 24, 27, 32);  // forehead
-    p.cubicTo(21, 39, 15, 45, 11, 52);  // nose
-    p.cubicTo(8, 57, 10, 62, 15, 63);   // muzzle
-    p.cubicTo(21, 65, 26, 63, 31, 60);  // chin
-    p.cubicTo(36, 57, 42, 55, 47, 56);  // under the jaw to the throat
-    p.cubicTo(37, 62, 28, 70, 26, 86);  // chest
+    p.cubicTo(85, 66, 85, 42, 72, 25); // back of the neck, under the mane
+    p.cubicTo(68, 19, 63, 13, 60, 5);  // up the back of the ear
+    p.cubicTo(57, 10, 55, 14, 52, 17); // front of the ear
+    p.cubicTo(42, 18, 33, 24, 27, 32); // forehead
+    p.cubicTo(21, 39, 15, 45, 11, 52); // nose
+    p.cubicTo(8, 57, 10, 62, 15, 63);  // muzzle
+    p.cubicTo(21, 65, 26, 63, 31, 60); // chin
+    p.cubicTo(36, 57, 42, 55, 47, 56); // under the jaw to the throat
+    p.cubicTo(37, 62, 28, 70, 26, 86); // chest
     p.closeSubpath();
     return p;
 }
@@ -204,7 +214,9 @@ QPainterPath knightEye() {
     return p;
 }
 
-QPainterPath knightNostril() { return circle(QPointF(18, 53), 2); }
+QPainterPath knightNostril() {
+    return circle(QPointF(18, 53), 2);
+}
 
 std::vector<QPainterPath> knightLines() {
     QPainterPath mane(QPointF(66, 24));
@@ -278,7 +290,9 @@ BlackShape blackShape(PieceKind kind, const Drawing &d, const QTransform &toRect
     return shape;
 }
 
-void paintDrawing(QPainter &painter, PieceKind kind, bool white, const QRectF &rect) {
+} // namespace
+
+void paintPiece(QPainter &painter, PieceKind kind, bool white, const QRectF &rect) {
     const Drawing d = drawingFor(kind);
     // Paths are built for a rect at the origin and the painter moved, so that the
     // cached black shapes serve a piece wherever it stands.
@@ -325,14 +339,10 @@ void paintDrawing(QPainter &painter, PieceKind kind, bool white, const QRectF &r
     painter.restore();
 }
 
-} // namespace
-
-void paintPiece(QPainter &painter, PieceKind kind, bool white, const QRectF &rect) {
-    paintDrawing(painter, kind, white, rect);
-}
-
 QImage renderPiece(PieceKind kind, bool white, QSize size) {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return image;
     image.fill(Qt::transparent);
     QPainter painter(&image);
     paintPiece(painter, kind, white, QRectF(QPointF(0, 0), QSizeF(size)));
@@ -353,18 +363,15 @@ void paintKnightHead(QPainter &painter, const QRectF &rect, const QColor &colour
     stroker.setWidth(kDetailWidth * 1.3 * unit);
     stroker.setCapStyle(Qt::RoundCap);
     stroker.setJoinStyle(Qt::RoundJoin);
-    QPainterPath holes;
-    holes.setFillRule(Qt::WindingFill);
+    QPainterPath holes = toRect.map(knightEye()).united(toRect.map(knightNostril()));
     for (const QPainterPath &l : knightLines())
-        holes.addPath(stroker.createStroke(toRect.map(l)));
-    holes.addPath(toRect.map(knightEye()));
-    holes.addPath(toRect.map(knightNostril()));
+        holes = holes.united(stroker.createStroke(toRect.map(l)));
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setPen(Qt::NoPen);
     painter.setBrush(colour);
-    painter.drawPath(toRect.map(outline).subtracted(holes.simplified()));
+    painter.drawPath(toRect.map(outline).subtracted(holes));
     painter.restore();
 }
 
