@@ -1,27 +1,22 @@
 #include "game/module1.h"
-#include "ui/main_window.h"
-#include "ui/text_codec.h"
+#include "ui/app.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
+
+#include <cstdio>
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVANE_VERSION));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Replays a chess game from a saved game-history e-mail."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A game record (.txt) to open."),
-                                 QStringLiteral("[FILE]"));
-    parser.process(app);
-
+    // Module1 lives for the whole run, beyond the main window if the Help window
+    // outlasts it.
     quorvane::Module1 module;
-    quorvane::ui::FrmChsMain window(module);
-    window.show();
-    if (const QStringList files = parser.positionalArguments(); !files.isEmpty())
-        window.openPath(quorvane::ui::toLocalPath(files.first()));
+    const quorvane::ui::StartUp start = quorvane::ui::startQuorvane(QApplication::arguments(), module);
+    if (!start.window) {
+        std::fputs(start.output.toLocal8Bit().constData(), start.exitCode ? stderr : stdout);
+        return start.exitCode;
+    }
     return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The real main window with scripted dialogs, for tests through the widgets.
 
+#include "platform/twips.h"
 #include "test_support.h"
 #include "ui/main_window.h"
 

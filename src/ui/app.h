@@ -1,0 +1,27 @@
+#pragma once
+// Start-up: the command line, then the main window.
+
+#include "game/module1.h"
+#include "ui/main_window.h"
+
+#include <QStringList>
+
+#include <memory>
+
+namespace quorvane::ui {
+
+struct StartUp {
+    // Null when the command line asked for --help or --version, or was wrong.
+    std::unique_ptr<FrmChsMain> window;
+    // What to print, and the exit code when there is no window.
+    QString output;
+    int exitCode = 0;
+};
+
+// Parses `quorvane [FILE]` (arguments include the program name), shows the main
+// window and opens FILE as File > Open would once the dialog reported it.
+// dialog and box are passed on to the window (null: the Qt ones).
+StartUp startQuorvane(const QStringList &arguments, Module1 &module, FileDialog *dialog = nullptr,
+                      MessageBox *box = nullptr);
+
+} // namespace quorvane::ui
