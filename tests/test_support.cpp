@@ -90,6 +90,11 @@ void Harness::LoadTokens(const std::vector<std::string> &tokens) {
     form.FieldsPosition = 0;
 }
 
+void PrintTo(const PieceState &piece, std::ostream *out) {
+    *out << '{' << piece.left << ", " << piece.top << (piece.visible ? ", shown, " : ", hidden, ") << '"' << piece.tag
+         << "\"}";
+}
+
 std::vector<PieceState> Snapshot(const ChsMain &form) {
     std::vector<PieceState> state;
     for (const auto &piece : form.Image1)

@@ -10,6 +10,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -81,6 +82,7 @@ struct PieceState {
     std::string tag;
     bool operator==(const PieceState &) const = default;
 };
+void PrintTo(const PieceState &piece, std::ostream *out);
 std::vector<PieceState> Snapshot(const ChsMain &form);
 std::vector<PieceState> StartSnapshot();
 

@@ -57,8 +57,13 @@ QFont classicFont(const QString &family, double points, bool bold) {
     // Wine's MS Sans Serif and System are bitmap fonts with a few sizes only; a
     // size they lack is drawn with a scalable sans of similar metrics instead of
     // a smaller or larger strike that would not fit the box.
+    // A bitmap strike is named by its cell height, which includes the internal
+    // leading: the 13-pixel MS Sans Serif is the classic 8-point one.
     const QFontInfo resolved(font);
-    if (resolved.family() != family || std::abs(resolved.pixelSize() - pixels) > 1)
+    const bool scalable = QFontDatabase::isSmoothlyScalable(family);
+    const int got = resolved.pixelSize();
+    const bool fits = scalable ? std::abs(got - pixels) <= 1 : got >= pixels && got <= pixels * 5 / 4 + 1;
+    if (resolved.family() != family || !fits)
         font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     return font;
 }

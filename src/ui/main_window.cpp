@@ -2,9 +2,11 @@
 
 #include "platform/qt/qt_dialogs.h"
 #include "platform/twips.h"
+#include "ui/about_window.h"
 #include "ui/art/icons.h"
 #include "ui/board_view.h"
 #include "ui/fonts.h"
+#include "ui/help_window.h"
 #include "ui/text_codec.h"
 
 #include <QAbstractListModel>
@@ -324,8 +326,23 @@ void FrmChsMain::openPath(const std::string &path) {
 
 void FrmChsMain::mnuExit_Click() { close(); }
 
-void FrmChsMain::mnuHelp0_Click() {}
+void FrmChsMain::mnuHelp0_Click() {
+    // One Help window at most. It has no owner, so it is not modal, stays beside
+    // the main window and outlives it; closing it destroys it.
+    if (!help_) {
+        help_ = new FrmQuorvane();
+        help_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
+}
 
-void FrmChsMain::mnuAbout_Click() {}
+void FrmChsMain::mnuAbout_Click() {
+    // Created on use and gone when closed; modal, so the main window takes no
+    // input meanwhile.
+    FrmAbout about(this);
+    about.exec();
+}
 
 } // namespace quorvane::ui

@@ -1,6 +1,10 @@
-// Renders the main window to a PNG, for looking at the layout and for the
-// README's screenshot: snapshot OUT.png [RECORD [HALF-MOVES]]
+// Renders a window to a PNG, for looking at the layout and for the README's
+// screenshot: snapshot OUT.png [RECORD [HALF-MOVES]] shows the main window,
+// snapshot OUT.png --about and snapshot OUT.png --help-window the other two.
 #include "game/module1.h"
+#include "ui/about_window.h"
+#include "ui/fonts.h"
+#include "ui/help_window.h"
 #include "ui/main_window.h"
 
 #include <QApplication>
@@ -9,6 +13,7 @@
 #include <QPixmap>
 
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -17,6 +22,18 @@ int main(int argc, char **argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: snapshot OUT.png [RECORD [HALF-MOVES]]\n");
         return 2;
+    }
+    const QString what = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    if (what == QLatin1String("--about") || what == QLatin1String("--help-window")) {
+        quorvane::ui::installClassicFonts();
+        std::unique_ptr<QWidget> window;
+        if (what == QLatin1String("--about"))
+            window = std::make_unique<quorvane::ui::FrmAbout>();
+        else
+            window = std::make_unique<quorvane::ui::FrmQuorvane>();
+        window->show();
+        QApplication::processEvents();
+        return window->grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
     }
     quorvane::Module1 module;
     quorvane::ui::FrmChsMain window(module);
