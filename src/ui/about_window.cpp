@@ -83,9 +83,9 @@ FrmAbout::FrmAbout(QWidget *parent) : QDialog(parent, kWindowFlags) {
     setModal(true);
 
     // Created from back to front, so that where two overlap the later one lies on
-    // top: the white rule runs over the bottom of the description.
-    // The copyright line reads as one line of text: each box ends a blank's width
-    // after its text, where the next begins.
+    // top: the white rule runs over the bottom of the description. The copyright
+    // line reads as one line of text: each of its boxes ends a blank's width after
+    // its text, where the next begins.
     addLabel(this, "Label2", twipsRect(1140, 2250, 2760, 195), about::kCopyrightHolder);
     addLabel(this, "lblcopyright", twipsRect(960, 2250, 180, 195), about::kCopyrightSign);
     addLabel(this, "Label1", twipsRect(255, 2250, 705, 195), about::kCopyrightWord);
