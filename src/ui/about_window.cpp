@@ -1,4 +1,5 @@
 #include "ui/about_window.h"
+#include "ui/labels.h"
 
 #include "platform/twips.h"
 #include "ui/art/icons.h"
@@ -31,24 +32,8 @@ constexpr Qt::WindowFlags kWindowFlags = Qt::Dialog | Qt::CustomizeWindowHint | 
                                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                                          Qt::MSWindowsFixedSizeDialogHint;
 
-void setTextColour(QWidget *widget, const QColor &colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    widget->setPalette(palette);
-}
-
-// A label as the window's texts are: plain text, so that runs of blanks stay as
-// they are, wrapped at word boundaries from the top left of its box.
 QLabel *addLabel(QWidget *window, const char *name, const QRect &box, const char *text) {
-    auto *label = new QLabel(window);
-    label->setObjectName(QLatin1String(name));
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setFocusPolicy(Qt::NoFocus);
-    label->setText(QString::fromUtf8(text));
-    label->setGeometry(box);
-    return label;
+    return addTextLabel(window, name, box, QString::fromUtf8(text));
 }
 
 // A picture stretched to fill its box, whatever its own size.

@@ -1,4 +1,5 @@
 #include "ui/help_window.h"
+#include "ui/labels.h"
 
 #include "platform/twips.h"
 #include "ui/art/icons.h"
@@ -31,12 +32,6 @@ const QColor kDarkOrange(192, 64, 0);
 constexpr Qt::WindowFlags kWindowFlags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                                          Qt::WindowCloseButtonHint;
-
-void setTextColour(QWidget *widget, const QColor &colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    widget->setPalette(palette);
-}
 
 // In the steps, a run of this many blanks or more ends a line.
 constexpr qsizetype kLineEndingRun = 10;
@@ -132,18 +127,9 @@ QString help::fitStepText(const char *designed, const QFont &font, int width) {
 
 namespace {
 
-// A label as the window's texts are: plain text, so that the runs of blanks stay
-// as they are, wrapped at word boundaries from the top of its box.
 QLabel *addLabel(QWidget *window, const char *name, const QRect &box, const char *text,
                  Qt::Alignment alignment = Qt::AlignLeft) {
-    auto *label = new QLabel(window);
-    label->setObjectName(QLatin1String(name));
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
-    label->setAlignment(alignment | Qt::AlignTop);
-    label->setText(QLatin1String(text));
-    label->setGeometry(box);
-    return label;
+    return addTextLabel(window, name, box, QLatin1String(text), alignment);
 }
 
 // A step label, its runs of blanks fitted to the font it inherits.
