@@ -34,9 +34,11 @@ std::map<std::string, EntryState> Survey(const fs::path &dir) {
         struct stat info {};
         if (::lstat(entry.path().c_str(), &info) != 0)
             continue;
-        EntryState state{info.st_mode, info.st_size,
+        EntryState state{info.st_mode,
+                         info.st_size,
                          std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec,
-                         std::int64_t{info.st_ctim.tv_sec} * 1000000000 + info.st_ctim.tv_nsec, {}};
+                         std::int64_t{info.st_ctim.tv_sec} * 1000000000 + info.st_ctim.tv_nsec,
+                         {}};
         if (S_ISREG(info.st_mode)) {
             std::ifstream in(entry.path(), std::ios::binary);
             std::ostringstream bytes;
@@ -47,8 +49,11 @@ std::map<std::string, EntryState> Survey(const fs::path &dir) {
     }
     struct stat info {};
     if (::stat(dir.c_str(), &info) == 0)
-        entries["."] = {info.st_mode, 0, std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec,
-                        std::int64_t{info.st_ctim.tv_sec} * 1000000000 + info.st_ctim.tv_nsec, {}};
+        entries["."] = {info.st_mode,
+                        0,
+                        std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec,
+                        std::int64_t{info.st_ctim.tv_sec} * 1000000000 + info.st_ctim.tv_nsec,
+                        {}};
     return entries;
 }
 

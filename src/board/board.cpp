@@ -1,10 +1,26 @@
 #include "board/board.h"
 
+#include <cstring>
+
 namespace quorvane::board {
 
 namespace {
 constexpr int ColOf(const char *square) { return square[0] - 'a'; }
 constexpr int RowOf(const char *square) { return 8 - (square[1] - '0'); }
+
+// Exact text equality, cheapest first: the searches run for every half-move of
+// a jump, and most tags differ from the name in length or first character, so
+// the library comparison is reached only for likely matches.
+inline bool SameText(const std::string &tag, std::string_view name) {
+    const std::size_t n = name.size();
+    if (tag.size() != n)
+        return false;
+    if (n == 0)
+        return true;
+    const char *a = tag.data();
+    const char *b = name.data();
+    return a[0] == b[0] && (n == 1 || std::memcmp(a + 1, b + 1, n - 1) == 0);
+}
 } // namespace
 
 std::string SquareName(int index) {
@@ -38,14 +54,14 @@ std::array<ImageControl, kPieceCount> MakeStartPieces() {
 
 int FindSquare(const std::array<ShapeControl, kSquareCount> &squares, std::string_view name) {
     for (int i = 0; i < kSquareCount; ++i)
-        if (squares[static_cast<std::size_t>(i)].Tag() == name)
+        if (SameText(squares[static_cast<std::size_t>(i)].Tag(), name))
             return i;
     return -1;
 }
 
 int FindPiece(const std::array<ImageControl, kPieceCount> &pieces, std::string_view tag) {
     for (int i = 0; i < kPieceCount; ++i)
-        if (pieces[static_cast<std::size_t>(i)].Tag == tag)
+        if (SameText(pieces[static_cast<std::size_t>(i)].Tag, tag))
             return i;
     return -1;
 }

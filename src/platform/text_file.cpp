@@ -42,6 +42,17 @@ public:
     std::string ReadLine() override {
         if (!fill())
             throw PlatformError("Input past end of file: " + path_);
+        // Most lines lie whole in the buffer: made in one go, at their exact size.
+        {
+            const char *begin = buffer_ + pos_;
+            const auto *lf =
+                static_cast<const char *>(std::memchr(begin, '\n', static_cast<std::size_t>(size_ - pos_)));
+            if (lf) {
+                pos_ += static_cast<std::size_t>(lf - begin) + 1;
+                const char *end = lf > begin && lf[-1] == '\r' ? lf - 1 : lf;
+                return std::string(begin, end);
+            }
+        }
         std::string line;
         for (;;) {
             const char *begin = buffer_ + pos_;
