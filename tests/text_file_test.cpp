@@ -60,6 +60,17 @@ TEST_F(TextFileTest, LongLinesCrossTheBuffer) {
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[1], longLine);
     EXPECT_EQ(lines[2], "b");
+
+    // Skipping a line lands exactly where reading it would.
+    DiskFileSystem disk;
+    auto stream = disk.OpenTextFile(Write("skip.txt", "a\n" + longLine + "\r\nb\n\nc"));
+    stream->SkipLine();
+    stream->SkipLine();
+    EXPECT_EQ(stream->ReadLine(), "b");
+    stream->SkipLine();
+    EXPECT_EQ(stream->ReadLine(), "c");
+    EXPECT_TRUE(stream->AtEndOfStream());
+    EXPECT_THROW(stream->SkipLine(), PlatformError);
 }
 
 TEST_F(TextFileTest, ReadingPastTheEndFails) {

@@ -2,9 +2,9 @@
 
 #include "board/chs_main.h"
 #include "game/reader.h"
-#include "platform/text.h"
 
 #include <exception>
+#include <string_view>
 
 namespace quorvane {
 
@@ -46,8 +46,14 @@ void ChsMain::SetNewFile() {
     }
     ReadGameFile(m_);
     const int last = m_.intLastMoveLine;
-    for (int i = 0; i <= last; ++i)
-        lstMoveList.AddItem(std::to_string(i + 1) + ". " + m_.arrMoveLines.at(static_cast<std::size_t>(i)));
+    for (int i = 0; i <= last; ++i) {
+        const std::string &moves = m_.arrMoveLines.at(static_cast<std::size_t>(i));
+        const std::string number = std::to_string(i + 1);
+        std::string item;
+        item.reserve(number.size() + 2 + moves.size());
+        item.append(number).append(". ").append(moves);
+        lstMoveList.AddItem(std::move(item));
+    }
     lblBlackPlayer.Caption = m_.strBlackPlayer;
     lblWhitePlayer.Caption = m_.strWhitePlayer;
     lblDate.Caption = m_.strGameDate;
@@ -59,13 +65,16 @@ void ChsMain::SetNewFile() {
 void ChsMain::FillFieldsList() {
     const int last = m_.intLastMoveLine;
     for (int i = 0; i <= last; ++i) {
-        auto pieces = SplitSpaces(m_.arrMoveLines.at(static_cast<std::size_t>(i)));
-        // A line that holds White's half-move alone (a game that ended on White's
-        // move), or nothing, still gives two entries, so White's half-moves stay
-        // at even indexes.
-        pieces.resize(std::max<std::size_t>(pieces.size(), 2));
-        lstFieldsList.AddItem(std::move(pieces[0]));
-        lstFieldsList.AddItem(std::move(pieces[1]));
+        // Pieces 0 and 1 of the line split at every single space; the rest is not
+        // used. A line that holds White's half-move alone (a game that ended on
+        // White's move), or nothing, still gives two entries, the missing ones
+        // empty, so White's half-moves stay at even indexes.
+        const std::string_view line = m_.arrMoveLines.at(static_cast<std::size_t>(i));
+        const auto first = line.find(' ');
+        const std::string_view white = line.substr(0, first);
+        const std::string_view rest = first == std::string_view::npos ? std::string_view() : line.substr(first + 1);
+        lstFieldsList.AddItem(std::string(white));
+        lstFieldsList.AddItem(std::string(rest.substr(0, rest.find(' '))));
     }
 }
 

@@ -13,7 +13,7 @@ void CountMoveLines(Module1 &m, const std::function<void()> &callReset) {
         const auto stream = fs.OpenTextFile(m.strFileName);
         int counter = 0;
         while (!stream->AtEndOfStream()) {
-            stream->ReadLine();
+            stream->SkipLine();
             if (counter == kMaxRecordLines)
                 throw PlatformError("Overflow: more than 32767 lines");
             ++counter;
@@ -34,19 +34,20 @@ std::string CutMoveNumber(const std::string &line) {
     std::size_t digits = 0;
     while (digits < line.size() && line[digits] >= '0' && line[digits] <= '9')
         ++digits;
-    if (digits >= 3 && digits < line.size() && line[digits] == '.')
-        return LTrimSpaces(std::string_view(line).substr(digits + 1));
-    return LTrimSpaces(Mid(line, 4));
+    const std::size_t cut = digits >= 3 && digits < line.size() && line[digits] == '.' ? digits + 1 : 3;
+    if (cut >= line.size())
+        return {};
+    return LTrimSpaces(std::string_view(line).substr(cut));
 }
 
 void ReadGameFile(Module1 &m) {
     FileSystem &fs = m.FileSystemObject();
     const auto stream = fs.OpenTextFile(m.strFileName);
-    stream->ReadLine();
+    stream->SkipLine();
     m.strWhitePlayer = Mid(stream->ReadLine(), 2);
     m.strBlackPlayer = Mid(stream->ReadLine(), 2);
     m.strGameDate = Mid(stream->ReadLine(), 8);
-    stream->ReadLine();
+    stream->SkipLine();
     const int last = m.intLastMoveLine;
     for (int i = 0; i <= last; ++i)
         m.arrMoveLines.at(static_cast<std::size_t>(i)) = CutMoveNumber(stream->ReadLine());

@@ -73,6 +73,20 @@ public:
         return line;
     }
 
+    void SkipLine() override {
+        if (!fill())
+            throw PlatformError("Input past end of file: " + path_);
+        do {
+            const char *begin = buffer_ + pos_;
+            const auto *lf = static_cast<const char *>(std::memchr(begin, '\n', size_ - pos_));
+            if (lf) {
+                pos_ += static_cast<std::size_t>(lf - begin) + 1;
+                return;
+            }
+            pos_ = size_;
+        } while (fill());
+    }
+
 private:
     // Makes sure at least one unread byte is buffered; false at the end of the file.
     bool fill() {

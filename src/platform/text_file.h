@@ -19,6 +19,8 @@ public:
     // before it; a final line end does not start another line. Reading past the
     // end raises PlatformError.
     virtual std::string ReadLine() = 0;
+    // Reads the next line and drops it: ReadLine without keeping the text.
+    virtual void SkipLine() { ReadLine(); }
 };
 
 class FileSystem {
