@@ -261,33 +261,28 @@ QPen roundPen(const QColor &colour, double width) {
     return QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
-// A black piece's outer shape and the inset area its white lines may cover. The
-// path arithmetic costs far more than the painting, and a board asks for the same
-// few sizes over and over, so the results are kept.
-struct BlackShape {
-    QPainterPath silhouette;
-    QPainterPath inner;
-};
-
-BlackShape blackShape(PieceKind kind, const Drawing &d, const QTransform &toRect, double unit) {
+// A black piece's outer shape: the union of its parts, so that its outline has
+// no inner boundaries. The path arithmetic costs far more than the painting, and
+// a board asks for the same few sizes over and over, so the results are kept.
+QPainterPath blackSilhouette(PieceKind kind, const Drawing &d, const QTransform &toRect) {
     static std::mutex mutex;
-    static std::map<std::tuple<int, double, double>, BlackShape> cache;
+    static std::map<std::tuple<int, double, double>, QPainterPath> cache;
     const auto key = std::make_tuple(static_cast<int>(kind), toRect.m11(), toRect.m22());
     const std::lock_guard<std::mutex> lock(mutex);
     if (const auto found = cache.find(key); found != cache.end())
         return found->second;
 
-    QPainterPath silhouette;
+    // One simplification of all the parts is far cheaper than uniting them one
+    // by one.
+    QPainterPath parts;
+    parts.setFillRule(Qt::WindingFill);
     for (const QPainterPath &part : d.parts)
-        silhouette = silhouette.united(toRect.map(part));
-    QPainterPathStroker rim;
-    rim.setWidth(2 * kInnerRim * unit);
-    rim.setJoinStyle(Qt::RoundJoin);
-    BlackShape shape{silhouette, silhouette.subtracted(rim.createStroke(silhouette))};
+        parts.addPath(toRect.map(part));
+    QPainterPath silhouette = parts.simplified();
     if (cache.size() >= 256)
         cache.clear();
-    cache.emplace(key, shape);
-    return shape;
+    cache.emplace(key, silhouette);
+    return silhouette;
 }
 
 } // namespace
@@ -318,13 +313,15 @@ void paintPiece(QPainter &painter, PieceKind kind, bool white, const QRectF &rec
         for (const QPainterPath &s : d.spots)
             painter.drawPath(toRect.map(s));
     } else {
-        const BlackShape shape = blackShape(kind, d, toRect, unit);
+        const QPainterPath silhouette = blackSilhouette(kind, d, toRect);
         painter.setPen(roundPen(Qt::black, outline));
         painter.setBrush(Qt::black);
-        painter.drawPath(shape.silhouette);
+        painter.drawPath(silhouette);
 
-        // The white lines stop short of the edge so the silhouette stays whole.
-        painter.setClipPath(shape.inner, Qt::IntersectClip);
+        // The white lines stay inside the silhouette, and stop short of its edge
+        // so that it stays whole: a black rim painted inside the outline, after
+        // them, covers their ends.
+        painter.setClipPath(silhouette, Qt::IntersectClip);
         painter.setBrush(Qt::NoBrush);
         painter.setPen(roundPen(Qt::white, kWhiteDetailWidth * unit));
         for (const QPainterPath &l : d.details)
@@ -335,6 +332,8 @@ void paintPiece(QPainter &painter, PieceKind kind, bool white, const QRectF &rec
         painter.setBrush(Qt::white);
         for (const QPainterPath &s : d.spots)
             painter.drawPath(toRect.map(s));
+
+        painter.strokePath(silhouette, roundPen(Qt::black, 2 * kInnerRim * unit));
     }
     painter.restore();
 }
