@@ -2,6 +2,7 @@
 
 #include "ui/art/pieces.h"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -9,6 +10,8 @@
 #include <algorithm>
 #include <functional>
 #include <initializer_list>
+#include <utility>
+#include <vector>
 
 namespace quorvane::art {
 
@@ -21,18 +24,54 @@ const QColor kHelpGreen(0, 150, 0);
 // are scaled so that the drawing code works in a 32 x 32 box whatever the size.
 using IconPainter = std::function<void(QPainter &, int size)>;
 
-QIcon makeIcon(std::initializer_list<int> sizes, const IconPainter &paint) {
-    QIcon icon;
-    for (const int size : sizes) {
+// Draws each size when it is first asked for, not when the icon is made: a window
+// gets its icon at start-up, but most sizes are never shown.
+class DrawnIconEngine : public QIconEngine {
+public:
+    DrawnIconEngine(std::vector<int> sizes, IconPainter paint) : sizes_(std::move(sizes)), paint_(std::move(paint)) {}
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+
+    QPixmap pixmap(const QSize &wanted, QIcon::Mode, QIcon::State) override {
+        // The smallest drawn size that is not smaller than asked for, else the largest.
+        int size = sizes_.back();
+        for (const int s : sizes_)
+            if (s >= std::min(wanted.width(), wanted.height())) {
+                size = s;
+                break;
+            }
+        for (const auto &[drawnSize, drawn] : drawn_)
+            if (drawnSize == size)
+                return drawn;
         QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing, true);
-        paint(painter, size);
+        paint_(painter, size);
         painter.end();
-        icon.addPixmap(QPixmap::fromImage(image));
+        drawn_.emplace_back(size, QPixmap::fromImage(image));
+        return drawn_.back().second;
     }
-    return icon;
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (const int s : sizes_)
+            sizes << QSize(s, s);
+        return sizes;
+    }
+
+    QIconEngine *clone() const override { return new DrawnIconEngine(*this); }
+
+private:
+    std::vector<int> sizes_; // ascending
+    IconPainter paint_;
+    std::vector<std::pair<int, QPixmap>> drawn_;
+};
+
+QIcon makeIcon(std::initializer_list<int> sizes, const IconPainter &paint) {
+    return QIcon(new DrawnIconEngine(std::vector<int>(sizes), paint));
 }
 
 // A disc with a black rim filling the 32 x 32 box. The rim is a whole number of
