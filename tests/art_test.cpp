@@ -63,6 +63,16 @@ struct Census {
     int salmon = 0;
 };
 
+// The piece painted with its white lines still white, as paintPiece draws it:
+// its silhouette, and where its see-through lines are.
+QImage painted(PieceKind kind, bool white, QSize size) {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    art::paintPiece(painter, kind, white, QRectF(QPointF(0, 0), QSizeF(size)));
+    return image;
+}
+
 Census census(const QImage &image) {
     const QImage img = image.convertToFormat(QImage::Format_ARGB32);
     Census c;
@@ -171,25 +181,35 @@ TEST(PieceArt, WhitePiecesAreOrangeOrSalmonWithBlackOutlines) {
     }
 }
 
-TEST(PieceArt, BlackPiecesAreSolidBlackWithWhiteDetails) {
+TEST(PieceArt, BlackPiecesAreSolidBlackWithSeeThroughDetails) {
     for (const PieceKind kind : kKinds) {
         SCOPED_TRACE(nameOf(kind, false));
-        const Census c = census(art::renderPiece(kind, false, kSquare));
+        const QImage shown = art::renderPiece(kind, false, kSquare).convertToFormat(QImage::Format_ARGB32);
+        const Census c = census(painted(kind, false, kSquare));
         EXPECT_GT(c.black, c.opaque * 3 / 4);
         EXPECT_GT(c.white, 3);
         EXPECT_LT(c.white, c.opaque / 5);
+        // White is the see-through colour: where the lines are white, the board shows.
+        const QImage lines = painted(kind, false, kSquare).convertToFormat(QImage::Format_ARGB32);
+        int seeThrough = 0;
+        for (int y = 0; y < lines.height(); ++y)
+            for (int x = 0; x < lines.width(); ++x)
+                if (isNearWhite(lines.pixel(x, y)))
+                    seeThrough += qAlpha(shown.pixel(x, y)) < 40;
+        EXPECT_EQ(seeThrough, c.white);
+        EXPECT_EQ(census(shown).white, 0);
         EXPECT_EQ(c.orange + c.salmon, 0);
     }
 }
 
-// On a solid black piece only the white lines show what it is wearing: the crown's
+// On a solid black piece only the see-through lines show what it is wearing: the crown's
 // band, the mitre's slit, the battlements, the horse's eye and mane.
 TEST(PieceArt, BlackPiecesMarkTheirHeadsInWhite) {
     for (const PieceKind kind : kKinds) {
         if (kind == PieceKind::Pawn)
             continue;
         SCOPED_TRACE(nameOf(kind, false));
-        const QImage img = art::renderPiece(kind, false, QSize(4 * kSquare.width(), 4 * kSquare.height()));
+        const QImage img = painted(kind, false, QSize(4 * kSquare.width(), 4 * kSquare.height()));
         EXPECT_GT(census(img.copy(0, 0, img.width(), img.height() * 45 / 100)).white, 40);
     }
 }
@@ -219,7 +239,7 @@ TEST(PieceArt, SilhouettesCarryTheirDistinguishingFeatures) {
     for (const bool white : {true, false}) {
         SCOPED_TRACE(white ? "white" : "black");
         const QSize size(4 * kSquare.width(), 4 * kSquare.height());
-        auto render = [&](PieceKind kind) { return art::renderPiece(kind, white, size); };
+        auto render = [&](PieceKind kind) { return painted(kind, white, size); };
         const QImage king = render(PieceKind::King);
         const QImage queen = render(PieceKind::Queen);
         const QImage rook = render(PieceKind::Rook);

@@ -345,6 +345,18 @@ QImage renderPiece(PieceKind kind, bool white, QSize size) {
     image.fill(Qt::transparent);
     QPainter painter(&image);
     paintPiece(painter, kind, white, QRectF(QPointF(0, 0), QSizeF(size)));
+    painter.end();
+    if (!white) {
+        // White is the see-through colour of the pictures: a black piece's white
+        // lines become holes through which the square shows. The piece holds only
+        // black and white, so a pixel's share of white (its red over its alpha,
+        // premultiplied) is taken off its coverage, edges included.
+        for (int y = 0; y < image.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                line[x] = qRgba(0, 0, 0, qAlpha(line[x]) - qRed(line[x]));
+        }
+    }
     return image;
 }
 

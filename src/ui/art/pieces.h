@@ -18,7 +18,9 @@ namespace quorvane::art {
 // drawn around the piece, so the square shows through.
 void paintPiece(QPainter &painter, PieceKind kind, bool white, const QRectF &rect);
 
-// The piece rendered into a transparent image of the given size in device pixels.
+// The piece rendered into a transparent image of the given size in device pixels,
+// as the board shows it: a black piece's white lines are holes in the picture,
+// so the square shows through them.
 QImage renderPiece(PieceKind kind, bool white, QSize size);
 
 // The head of a knight facing left, in one colour, filling rect; its inner
