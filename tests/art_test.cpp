@@ -185,12 +185,12 @@ TEST(PieceArt, BlackPiecesAreSolidBlackWithSeeThroughDetails) {
     for (const PieceKind kind : kKinds) {
         SCOPED_TRACE(nameOf(kind, false));
         const QImage shown = art::renderPiece(kind, false, kSquare).convertToFormat(QImage::Format_ARGB32);
-        const Census c = census(painted(kind, false, kSquare));
+        const QImage lines = painted(kind, false, kSquare).convertToFormat(QImage::Format_ARGB32);
+        const Census c = census(lines);
         EXPECT_GT(c.black, c.opaque * 3 / 4);
         EXPECT_GT(c.white, 3);
         EXPECT_LT(c.white, c.opaque / 5);
         // White is the see-through colour: where the lines are white, the board shows.
-        const QImage lines = painted(kind, false, kSquare).convertToFormat(QImage::Format_ARGB32);
         int seeThrough = 0;
         for (int y = 0; y < lines.height(); ++y)
             for (int x = 0; x < lines.width(); ++x)

@@ -8,12 +8,6 @@
 
 namespace quorvane {
 
-FileSystem &Module1::FileSystemObject() {
-    if (!objFileSystem)
-        objFileSystem = std::make_unique<DiskFileSystem>();
-    return *objFileSystem;
-}
-
 void CaseMoves(Module1 &m, MessageBox &box) {
     if (m.strFileName.empty())
         return;
