@@ -6,7 +6,7 @@
 
 #include "record.h"
 
-#include "board/chs_main.h"
+#include "logic/chs_main.h"
 #include "game/reader.h"
 #include "ui/main_window.h"
 

@@ -2,7 +2,7 @@
 // What the fuzz targets share: dialogs that need no display, and a check that
 // stops the run with a message the fuzzer keeps beside the input that broke it.
 
-#include "board/chs_main.h"
+#include "logic/chs_main.h"
 #include "platform/dialogs.h"
 
 #include <cstdio>

@@ -2,7 +2,7 @@
 // Scripted dialogs, an in-memory file system and a ready main-window logic for
 // the core tests.
 
-#include "board/chs_main.h"
+#include "logic/chs_main.h"
 #include "game/module1.h"
 #include "platform/dialogs.h"
 #include "platform/text_file.h"

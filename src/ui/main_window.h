@@ -4,7 +4,7 @@
 // widgets are brought in step with it once, so a jump across a whole game paints
 // only its final position.
 
-#include "board/chs_main.h"
+#include "logic/chs_main.h"
 #include "game/module1.h"
 
 #include <QMainWindow>

@@ -1,4 +1,4 @@
-#include "board/chs_main.h"
+#include "logic/chs_main.h"
 
 namespace quorvane {
 

@@ -1,6 +1,6 @@
 // File > Open and the loader behind it: the main window's side of reading a game.
 
-#include "board/chs_main.h"
+#include "logic/chs_main.h"
 #include "game/reader.h"
 
 #include <exception>
