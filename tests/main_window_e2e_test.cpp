@@ -131,16 +131,23 @@ TEST(MainWindowE2E, PlacementMenusAndStacking) {
     EXPECT_EQ(w.window.minimumSize(), w.window.maximumSize()) << "fixed size";
     EXPECT_FALSE(w.window.windowFlags() & Qt::WindowMaximizeButtonHint);
 
+    // Each item with its shortcut and, for the View menu's switches, its state.
     QStringList menus;
     for (QAction *menu : w.window.menuBar()->actions()) {
         menus << menu->text();
         for (QAction *item : menu->menu()->actions()) {
-            menus << (item->isSeparator() ? QStringLiteral("-") : item->text());
+            QString entry = item->isSeparator() ? QStringLiteral("-") : item->text();
+            if (!item->shortcut().isEmpty())
+                entry += QLatin1Char('\t') + item->shortcut().toString();
+            if (item->isCheckable())
+                entry += item->isChecked() ? QStringLiteral(" [x]") : QStringLiteral(" [ ]");
+            menus << entry;
             EXPECT_TRUE(item->isEnabled());
-            EXPECT_TRUE(item->shortcut().isEmpty());
         }
     }
-    EXPECT_EQ(menus, (QStringList{"&File", "&Open", "-", "&Exit", "&Help", "&Help", "&About Quorvane..."}));
+    EXPECT_EQ(menus, (QStringList{"&File", "&Open\tCtrl+O", "-", "&Exit\tCtrl+Q", "&View", "&Flip Board\tCtrl+B [ ]",
+                                  "Show &Last Move [x]", "&Help", "&Help\tF1", "&About Quorvane..."}));
+    EXPECT_EQ(w.window.menuBar()->actions()[1]->menu()->objectName(), "mnuView");
 
     // Front to back, as laid out: the file name over its frame, the date over the
     // green bar, the pieces over the squares.

@@ -57,6 +57,15 @@ const QPixmap &piecePixmapFor(PieceKind kind, bool white, QSize size, qreal dpr)
     return cache.back().pixmap;
 }
 
+// Square i in the squares widget's own pixels.
+QRect cellRect(int i) {
+    return twipsRect(board::FileLeft(i % 8), board::RankTop(i / 8), board::kSquareWidth, board::kSquareHeight)
+        .translated(-kBoardRect.topLeft());
+}
+
+constexpr int kSquareBorderPx = 2;
+constexpr int kOutlinePx = 3;
+
 } // namespace
 
 SquaresWidget::SquaresWidget(QWidget *parent) : QWidget(parent) {
@@ -65,15 +74,29 @@ SquaresWidget::SquaresWidget(QWidget *parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+void SquaresWidget::setOutlined(std::vector<int> cells) {
+    std::erase_if(cells, [](int i) { return i < 0 || i >= board::kSquareCount; });
+    if (cells == outlined_)
+        return;
+    // Only the squares that gain or lose an outline are painted again.
+    for (const std::vector<int> *list : {&outlined_, &cells})
+        for (int i : *list)
+            update(cellRect(i));
+    outlined_ = std::move(cells);
+}
+
 void SquaresWidget::paintEvent(QPaintEvent *) {
     QPainter p(this);
     const QColor border = borderColour(this);
     for (int i = 0; i < board::kSquareCount; ++i) {
-        const QRect r = twipsRect(board::FileLeft(i % 8), board::RankTop(i / 8), board::kSquareWidth, board::kSquareHeight)
-                            .translated(-kBoardRect.topLeft());
+        const QRect r = cellRect(i);
         p.fillRect(r, board::IsLightSquare(i) ? kLightSquare : kDarkSquare);
-        drawBorder(p, r, 2, border);
+        drawBorder(p, r, kSquareBorderPx, border);
     }
+    // After all squares, as neighbours overlap by a pixel and would cut into it.
+    for (int i : outlined_)
+        drawBorder(p, cellRect(i).adjusted(kSquareBorderPx, kSquareBorderPx, -kSquareBorderPx, -kSquareBorderPx),
+                   kOutlinePx, kLastMoveOutline);
 }
 
 PieceWidget::PieceWidget(PieceKind kind, bool white, QWidget *parent) : QWidget(parent), kind_(kind), white_(white) {

@@ -20,6 +20,7 @@ class QPushButton;
 
 namespace quorvane::ui {
 
+class BoardLayer;
 class PieceWidget;
 class ListBoxModel;
 
@@ -42,6 +43,13 @@ public:
     // Opens a record as File > Open does once the dialog has reported path.
     void openPath(const std::string &path);
 
+    // Presses Next count times (Back for a negative count), then paints once.
+    void stepBy(int count);
+    // Presses Back until no half-move is played, then paints once.
+    void goToStart();
+    // Presses Next until a press no longer advances, then paints once.
+    void goToEnd();
+
     // The Help window while it is open.
     QWidget *helpWindow() const { return help_; }
 
@@ -57,6 +65,9 @@ private:
     void placeAutoSizeLabel(QLabel *label, const std::string &caption, int topTwips, int heightTwips);
     void showFileName(const std::string &caption);
     void selectInView(std::int64_t row);
+    // The View menu, the keys, the wheel and drops: main_window_viewer.cpp.
+    void buildViewer();
+    void showTitle();
 
     std::unique_ptr<FileDialog> ownDialog_;
     std::unique_ptr<MessageBox> ownBox_;
@@ -74,6 +85,8 @@ private:
     QPushButton *cmdNext_ = nullptr;
     QPushButton *cmdBack_ = nullptr;
     QPointer<QWidget> help_;
+    std::unique_ptr<BoardLayer> board_;
+    std::string titleName_; // the record name the title shows
     bool syncingSelection_ = false;
 };
 
