@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QRegion>
 
 #include <array>
 
@@ -66,6 +67,12 @@ QRect cellRect(int i) {
 constexpr int kSquareBorderPx = 2;
 constexpr int kOutlinePx = 3;
 
+// The band inside square i's border that its outline covers.
+QRegion outlineRegion(int i) {
+    const QRect outer = cellRect(i).adjusted(kSquareBorderPx, kSquareBorderPx, -kSquareBorderPx, -kSquareBorderPx);
+    return QRegion(outer).subtracted(outer.adjusted(kOutlinePx, kOutlinePx, -kOutlinePx, -kOutlinePx));
+}
+
 } // namespace
 
 SquaresWidget::SquaresWidget(QWidget *parent) : QWidget(parent) {
@@ -78,18 +85,24 @@ void SquaresWidget::setOutlined(std::vector<int> cells) {
     std::erase_if(cells, [](int i) { return i < 0 || i >= board::kSquareCount; });
     if (cells == outlined_)
         return;
-    // Only the squares that gain or lose an outline are painted again.
+    // Only the outlines that come or go are painted again, not their squares.
+    QRegion changed;
     for (const std::vector<int> *list : {&outlined_, &cells})
         for (int i : *list)
-            update(cellRect(i));
+            changed += outlineRegion(i);
+    update(changed);
     outlined_ = std::move(cells);
 }
 
-void SquaresWidget::paintEvent(QPaintEvent *) {
+void SquaresWidget::paintEvent(QPaintEvent *event) {
     QPainter p(this);
     const QColor border = borderColour(this);
+    // A step repaints a few squares only: the others are not drawn at all.
+    const QRegion &dirty = event->region();
     for (int i = 0; i < board::kSquareCount; ++i) {
         const QRect r = cellRect(i);
+        if (!dirty.intersects(r))
+            continue;
         p.fillRect(r, board::IsLightSquare(i) ? kLightSquare : kDarkSquare);
         drawBorder(p, r, kSquareBorderPx, border);
     }
