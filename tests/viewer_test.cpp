@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QUrl>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <variant>
@@ -408,6 +409,17 @@ TEST(ViewerMenus, TheTitleNamesTheRecord) {
     EXPECT_EQ(w.window.windowTitle(), "game_073.txt - Quorvane");
     w.Open(testing::TestDataPath("no-such-record.txt"));
     EXPECT_EQ(w.window.windowTitle(), "Quorvane") << "a failed open leaves no record";
+
+    // Qt reads "[*]" in a title as the unsaved-changes mark; a name keeps it.
+    const std::string path = ::testing::TempDir() + "/draft[*].txt";
+    std::FILE *f = std::fopen(path.c_str(), "wb");
+    const std::string text = testing::ReadTestData("file1.txt");
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+    w.Open(path);
+    ASSERT_NE(w.window.windowHandle(), nullptr);
+    EXPECT_EQ(w.window.windowHandle()->title(), "draft[*].txt - Quorvane") << "as the window system shows it";
+    std::remove(path.c_str());
 }
 
 TEST(ViewerMenus, OpenDialogFilters) {
