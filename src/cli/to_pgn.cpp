@@ -1,0 +1,62 @@
+#include "cli/to_pgn.h"
+
+#include "chess/record_game.h"
+#include "game/module1.h"
+#include "game/reader.h"
+#include "logic/chs_main.h"
+
+#include <exception>
+
+namespace quorvane::cli {
+
+RecordsRead readRecords(const std::string &path) {
+    RecordsRead result;
+    Module1 m;
+    m.strFileName = path;
+    bool failed = false;
+    CountMoveLines(m, [&failed] { failed = true; });
+    if (failed) {
+        result.failure = m.strCountFailure;
+        return result;
+    }
+    try {
+        ReadGameFile(m);
+    } catch (const std::exception &) {
+        // The window's loader stops quietly here; the file changed between the passes.
+        result.failure = "changed while it was read";
+        return result;
+    }
+    GameRecord record;
+    record.headers = PgnHeadersOf(m);
+    record.tokens.reserve(2 * m.arrMoveLines.size());
+    for (const std::string &line : m.arrMoveLines) {
+        const auto [white, black] = SplitHalfMoves(line);
+        record.tokens.emplace_back(white);
+        record.tokens.emplace_back(black);
+    }
+    result.records.push_back(std::move(record));
+    return result;
+}
+
+int convertToPgn(const std::vector<std::string> &paths, std::ostream &out, std::ostream &err) {
+    int status = 0;
+    for (const std::string &path : paths) {
+        const RecordsRead read = readRecords(path);
+        if (!read.failure.empty()) {
+            err << path << ": " << read.failure << '\n';
+            status = 1;
+        }
+        for (const GameRecord &record : read.records) {
+            const chess::RecordGame game = chess::gameFromTokens(record.tokens);
+            out << chess::toPgn(record.headers, game);
+            if (!game.ended) {
+                err << path << ": " << chess::describeStop(game) << '\n';
+                status = 1;
+            }
+        }
+    }
+    out.flush();
+    return status;
+}
+
+} // namespace quorvane::cli
