@@ -2,7 +2,11 @@
 
 #include "test_support.h"
 
+#include "chess/record_game.h"
+
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace quorvane {
 namespace {
@@ -127,6 +131,78 @@ TEST(SpecialMoves, ANewGameStartsWithNoPromotedPiece) {
     h.Open("/games/b.txt", RecordOf({"a2-a4", "h7-h6"}));
     EXPECT_EQ(Snapshot(h.form), testing::StartSnapshot());
 }
+
+} // namespace
+} // namespace quorvane
+
+namespace quorvane {
+namespace {
+
+chess::PieceType RulesType(PieceKind kind) {
+    switch (kind) {
+    case PieceKind::King:
+        return chess::PieceType::King;
+    case PieceKind::Queen:
+        return chess::PieceType::Queen;
+    case PieceKind::Rook:
+        return chess::PieceType::Rook;
+    case PieceKind::Bishop:
+        return chess::PieceType::Bishop;
+    case PieceKind::Knight:
+        return chess::PieceType::Knight;
+    case PieceKind::Pawn:
+        return chess::PieceType::Pawn;
+    }
+    return chess::PieceType::None;
+}
+
+class BoardAgreesWithTheRules : public ::testing::TestWithParam<const char *> {};
+
+// After every half-move of a real game, the designed board and the rules
+// module's position hold the same pieces on the same squares; each shown piece
+// stands where its Tag says.
+TEST_P(BoardAgreesWithTheRules, AfterEveryHalfMove) {
+    Harness h;
+    h.Open(std::string("/games/") + GetParam(), testing::ReadTestData(GetParam()));
+    const chess::RecordGame &game = h.form.ChessGame();
+    ASSERT_TRUE(game.ended) << game.stopReason;
+    ASSERT_GT(game.moves.size(), 10u);
+    for (std::size_t k = 0; k <= game.moves.size(); ++k) {
+        if (k > 0)
+            h.form.StepForward();
+        ASSERT_EQ(h.form.Position(), static_cast<std::int64_t>(k));
+        std::map<int, chess::Piece> board;
+        for (int slot = 0; slot < board::kPieceCount; ++slot) {
+            const auto &piece = h.form.Image1[static_cast<std::size_t>(slot)];
+            if (!piece.Visible)
+                continue;
+            const auto square = chess::parseSquare(piece.Tag);
+            ASSERT_TRUE(square) << "slot " << slot << " shown with Tag " << piece.Tag;
+            const auto &shape = h.form.sqrSpace[static_cast<std::size_t>(board::FindSquare(h.form.sqrSpace, piece.Tag))];
+            ASSERT_EQ(piece.Left, shape.Left()) << piece.Tag;
+            ASSERT_EQ(piece.Top, shape.Top()) << piece.Tag;
+            const bool white = board::kPieceSlots[static_cast<std::size_t>(slot)].white;
+            ASSERT_TRUE(board.emplace(*square, chess::Piece{RulesType(board::ShownKind(slot, piece)),
+                                                            white ? chess::Color::White : chess::Color::Black})
+                            .second)
+                << "two pieces on " << piece.Tag;
+        }
+        for (int square = 0; square < 64; ++square) {
+            const auto rules = game.positions[k].pieceAt(square);
+            const auto found = board.find(square);
+            ASSERT_EQ(found != board.end(), rules.has_value())
+                << chess::squareName(square) << " after " << k << " half-moves";
+            if (rules) {
+                ASSERT_EQ(found->second.type, rules->type) << chess::squareName(square) << " after " << k;
+                ASSERT_EQ(found->second.color, rules->color) << chess::squareName(square) << " after " << k;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Records, BoardAgreesWithTheRules,
+                         ::testing::Values("file1.txt", "game_015.txt", "game_032.txt", "game_073.txt",
+                                           "game_118.txt"));
 
 } // namespace
 } // namespace quorvane
