@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QMap>
 #include <QMenuBar>
 #include <gtest/gtest.h>
 
@@ -132,6 +133,8 @@ TEST(MainWindowE2E, PlacementMenusAndStacking) {
     EXPECT_FALSE(w.window.windowFlags() & Qt::WindowMaximizeButtonHint);
 
     // Each item with its shortcut and, for the View menu's switches, its state.
+    // The commands that take the game out wait for a record; all others are enabled.
+    const QStringList waiting{"Save as &PGN...", "&Copy PGN", "Copy &Position (FEN)"};
     QStringList menus;
     for (QAction *menu : w.window.menuBar()->actions()) {
         menus << menu->text();
@@ -142,12 +145,14 @@ TEST(MainWindowE2E, PlacementMenusAndStacking) {
             if (item->isCheckable())
                 entry += item->isChecked() ? QStringLiteral(" [x]") : QStringLiteral(" [ ]");
             menus << entry;
-            EXPECT_TRUE(item->isEnabled());
+            EXPECT_EQ(item->isEnabled(), !waiting.contains(item->text())) << item->text().toStdString();
         }
     }
-    EXPECT_EQ(menus, (QStringList{"&File", "&Open\tCtrl+O", "-", "&Exit\tCtrl+Q", "&View", "&Flip Board\tCtrl+B [ ]",
-                                  "Show &Last Move [x]", "&Help", "&Help\tF1", "&About Quorvane..."}));
-    EXPECT_EQ(w.window.menuBar()->actions()[1]->menu()->objectName(), "mnuView");
+    EXPECT_EQ(menus, (QStringList{"&File", "&Open\tCtrl+O", "Save as &PGN...\tCtrl+S", "-", "&Exit\tCtrl+Q", "&Edit",
+                                  "&Copy PGN\tCtrl+C", "Copy &Position (FEN)\tCtrl+Shift+C", "&View",
+                                  "&Flip Board\tCtrl+B [ ]", "Show &Last Move [x]", "&Help", "&Help\tF1",
+                                  "&About Quorvane..."}));
+    EXPECT_EQ(w.window.menuBar()->actions()[2]->menu()->objectName(), "mnuView");
 
     // Front to back, as laid out: the file name over its frame, the date over the
     // green bar, the pieces over the squares.
@@ -184,6 +189,8 @@ TEST(MainWindowE2E, TheCommandLineOpensARecord) {
     ASSERT_TRUE(invalid.window);
     ASSERT_EQ(box.shown.size(), 1u);
     EXPECT_EQ(box.shown[0].title, std::optional<std::string>("Invalid File"));
+    EXPECT_EQ(invalid.warning, QStringLiteral("/nowhere/at/all.txt: no such file\n"));
+    EXPECT_TRUE(start.warning.isEmpty());
 
     Module1 plain;
     auto none = ui::startQuorvane({"quorvane"}, plain, &dialog, &box);
@@ -201,6 +208,9 @@ TEST(MainWindowE2E, TheCommandLineOpensARecord) {
     auto two = ui::startQuorvane({"quorvane", "a.txt", "b.txt"}, plain);
     EXPECT_FALSE(two.window);
     EXPECT_EQ(two.exitCode, 1);
+    auto unknown = ui::startQuorvane({"quorvane", "--flip"}, plain);
+    EXPECT_FALSE(unknown.window);
+    EXPECT_EQ(unknown.exitCode, 1);
 }
 
 } // namespace

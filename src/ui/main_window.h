@@ -25,6 +25,7 @@ namespace quorvane::ui {
 class BoardLayer;
 class PieceWidget;
 class ListBoxModel;
+class ExportCommands;
 
 class FrmChsMain : public QMainWindow {
     Q_OBJECT
@@ -51,6 +52,8 @@ public:
     void goToStart();
     // Presses Next until a press no longer advances, then paints once.
     void goToEnd();
+    // File > Save as PGN... and the Edit menu.
+    ExportCommands &exportCommands() { return *export_; }
 
     // The Help window while it is open.
     QWidget *helpWindow() const { return help_; }
@@ -91,6 +94,7 @@ private:
     QPointer<QWidget> help_;
     std::unique_ptr<BoardLayer> board_;
     std::string titleName_; // the record name the title shows
+    ExportCommands *export_ = nullptr;
     bool syncingSelection_ = false;
     // The start of each auto-sizing label's caption as last shown.
     std::unordered_map<const QLabel *, std::string> shownCaptions_;
