@@ -1,4 +1,5 @@
 // Reading engine output and the figures made from it.
+#include "engine/line.h"
 #include "engine/uci.h"
 
 #include <gtest/gtest.h>
@@ -196,6 +197,70 @@ TEST(Uci, FindsBlundersForTheSideThatMoved) {
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(blunders(row.evals, row.whiteFirst), row.expected);
+    }
+}
+
+chess::Position FromFen(const char *fen) {
+    auto position = chess::Position::fromFen(fen);
+    EXPECT_TRUE(position) << fen;
+    return position.value_or(chess::Position::start());
+}
+
+constexpr const char *kStart = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+constexpr const char *kAfterE4 = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1";
+constexpr const char *kScholar = "r1bqkb1r/pppp1ppp/2n2n2/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w KQkq - 4 4";
+
+TEST(Uci, WritesTheLineInSanWithMoveNumbers) {
+    struct Row {
+        const char *name;
+        const char *fen;
+        std::vector<std::string> pv;
+        std::size_t limit;
+        const char *expected;
+    };
+    const Row rows[] = {
+        {"from the start", kStart, {"e2e4", "e7e5", "g1f3"}, 10, "1. e4 e5 2. Nf3"},
+        {"black to move first", kAfterE4, {"e7e5", "g1f3", "b8c6"}, 10, "1... e5 2. Nf3 Nc6"},
+        {"mate is marked", kScholar, {"h5f7"}, 10, "4. Qxf7#"},
+        {"promotion with check", "7k/4P3/8/8/8/8/8/K7 w - - 0 40", {"e7e8q", "h8h7"}, 10, "40. e8=Q+ Kh7"},
+        {"castling", "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 20", {"e1g1", "e8c8"}, 10, "20. O-O O-O-O"},
+        {"stops at an illegal move", kStart, {"e2e4", "e2e4", "g1f3"}, 10, "1. e4"},
+        {"stops at an unreadable move", kStart, {"g1f3", "zz"}, 10, "1. Nf3"},
+        {"ten half-moves at most",
+         kStart,
+         {"g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1", "f6g8"},
+         10,
+         "1. Nf3 Nf6 2. Ng1 Ng8 3. Nf3 Nf6 4. Ng1 Ng8 5. Nf3 Nf6"},
+        {"no line", kStart, {}, 10, ""},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(sanLine(FromFen(row.fen), row.pv, row.limit), row.expected);
+    }
+}
+
+TEST(Uci, ScoresPositionsWithoutMoves) {
+    struct Row {
+        const char *name;
+        const char *fen;
+        const char *expected; // nullptr: the engine is asked
+    };
+    const Row rows[] = {
+        {"white is mated", "rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3", "#-0"},
+        {"black is mated", "r1bqkb1r/pppp1Qpp/2n2n2/4p3/2B1P3/8/PPPP1PPP/RNB1K1NR b KQkq - 0 4", "#0"},
+        {"stalemate", "7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", "0.0"},
+        {"moves to play", kStart, nullptr},
+        {"in check with a way out", "4k3/8/8/8/8/8/8/4K2r w - - 0 1", nullptr},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto score = finalScore(FromFen(row.fen));
+        if (row.expected) {
+            ASSERT_TRUE(score);
+            EXPECT_EQ(formatScore(*score), row.expected);
+        } else {
+            EXPECT_FALSE(score);
+        }
     }
 }
 

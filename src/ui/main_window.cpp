@@ -3,6 +3,7 @@
 #include "platform/qt/qt_dialogs.h"
 #include "platform/twips.h"
 #include "ui/about_window.h"
+#include "ui/analysis_window.h"
 #include "ui/art/icons.h"
 #include "ui/board_view.h"
 #include "ui/fonts.h"
@@ -11,6 +12,7 @@
 
 #include <QAbstractListModel>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
@@ -88,15 +90,18 @@ FrmChsMain::FrmChsMain(Module1 &module, FileDialog *dialog, MessageBox *box)
     const int menuHeight = menuBar()->sizeHint().height();
     const QSize client(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
     setFixedSize(client.width(), client.height() + menuHeight);
-    setGeometry(QRect(QPoint(TwipsToPixels(kClientTopLeft.x()), TwipsToPixels(kClientTopLeft.y()) - menuHeight),
-                      size()));
+    setGeometry(
+        QRect(QPoint(TwipsToPixels(kClientTopLeft.x()), TwipsToPixels(kClientTopLeft.y()) - menuHeight), size()));
 
     core_.Form_Initialize();
     refresh();
     lstMoveList_->setFocus();
 }
 
-FrmChsMain::~FrmChsMain() = default;
+FrmChsMain::~FrmChsMain() {
+    // Before the logic it follows is gone.
+    delete analysis_.data();
+}
 
 void FrmChsMain::buildMenus() {
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
@@ -106,6 +111,14 @@ void FrmChsMain::buildMenus() {
     file->addSeparator()->setObjectName(QStringLiteral("mnuSeperator"));
     QAction *exit = file->addAction(QStringLiteral("&Exit"), this, &FrmChsMain::mnuExit_Click);
     exit->setObjectName(QStringLiteral("mnuExit"));
+    QMenu *view = menuBar()->findChild<QMenu *>(QStringLiteral("mnuView"));
+    if (!view) {
+        view = menuBar()->addMenu(QStringLiteral("&View"));
+        view->setObjectName(QStringLiteral("mnuView"));
+    }
+    QAction *analysis = view->addAction(QStringLiteral("&Analysis"), this, &FrmChsMain::mnuAnalysis_Click);
+    analysis->setObjectName(QStringLiteral("mnuAnalysis"));
+    analysis->setShortcut(Qt::Key_F3);
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     QAction *help0 = help->addAction(QStringLiteral("&Help"), this, &FrmChsMain::mnuHelp0_Click);
@@ -263,8 +276,8 @@ void FrmChsMain::placeAutoSizeLabel(QLabel *label, const std::string &caption, i
     const QString text = fromWindows1252(caption);
     if (label->text() != text || label->width() == 0) {
         label->setText(text);
-        const int width = text.isEmpty() ? TwipsToPixels(kEmptyLabelWidth)
-                                         : label->fontMetrics().horizontalAdvance(text);
+        const int width =
+            text.isEmpty() ? TwipsToPixels(kEmptyLabelWidth) : label->fontMetrics().horizontalAdvance(text);
         // Sized to the text both ways, as the label is auto-sizing; the designed
         // height stays while it is empty.
         const int height = text.isEmpty() ? TwipsToPixels(heightTwips) : label->fontMetrics().height();
@@ -312,6 +325,8 @@ void FrmChsMain::refresh() {
     const std::int64_t shown = rows.isEmpty() ? -1 : rows.first().row();
     if (shown != core_.lstMoveList.ListIndex())
         selectInView(core_.lstMoveList.ListIndex());
+    if (analysis_)
+        analysis_->follow();
 }
 
 void FrmChsMain::mnuOpen_Click() {
@@ -324,7 +339,35 @@ void FrmChsMain::openPath(const std::string &path) {
     refresh();
 }
 
-void FrmChsMain::mnuExit_Click() { close(); }
+void FrmChsMain::mnuExit_Click() {
+    close();
+}
+
+void FrmChsMain::closeEvent(QCloseEvent *event) {
+    // The Analysis window and its engines end with the main window.
+    delete analysis_.data();
+    QMainWindow::closeEvent(event);
+}
+
+void FrmChsMain::mnuAnalysis_Click() {
+    openAnalysis(AnalysisOptions{});
+}
+
+void FrmChsMain::openAnalysis(const AnalysisOptions &options) {
+    // One Analysis window at most, owned by this window; closing it destroys it
+    // and stops its engines.
+    if (!analysis_) {
+        analysis_ = new AnalysisWindow(*this, options);
+        analysis_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    analysis_->show();
+    analysis_->raise();
+    analysis_->activateWindow();
+}
+
+AnalysisWindow *FrmChsMain::analysisWindow() const {
+    return analysis_;
+}
 
 void FrmChsMain::mnuHelp0_Click() {
     // One Help window at most. It has no owner, so it is not modal, stays beside

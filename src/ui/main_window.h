@@ -4,8 +4,8 @@
 // widgets are brought in step with it once, so a jump across a whole game paints
 // only its final position.
 
-#include "logic/chs_main.h"
 #include "game/module1.h"
+#include "logic/chs_main.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -22,6 +22,8 @@ namespace quorvane::ui {
 
 class PieceWidget;
 class ListBoxModel;
+class AnalysisWindow;
+struct AnalysisOptions;
 
 class FrmChsMain : public QMainWindow {
     Q_OBJECT
@@ -38,6 +40,12 @@ public:
     void mnuExit_Click();
     void mnuHelp0_Click();
     void mnuAbout_Click();
+    void mnuAnalysis_Click();
+
+    // Opens the Analysis window (or brings it forward) with these engine options.
+    void openAnalysis(const AnalysisOptions &options);
+    // The Analysis window while it is open.
+    AnalysisWindow *analysisWindow() const;
 
     // Opens a record as File > Open does once the dialog has reported path.
     void openPath(const std::string &path);
@@ -50,6 +58,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildControls();
@@ -74,6 +83,7 @@ private:
     QPushButton *cmdNext_ = nullptr;
     QPushButton *cmdBack_ = nullptr;
     QPointer<QWidget> help_;
+    QPointer<AnalysisWindow> analysis_;
     bool syncingSelection_ = false;
 };
 
