@@ -90,8 +90,8 @@ FrmChsMain::FrmChsMain(Module1 &module, FileDialog *dialog, MessageBox *box)
     const int menuHeight = menuBar()->sizeHint().height();
     const QSize client(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
     setFixedSize(client.width(), client.height() + menuHeight);
-    setGeometry(
-        QRect(QPoint(TwipsToPixels(kClientTopLeft.x()), TwipsToPixels(kClientTopLeft.y()) - menuHeight), size()));
+    setGeometry(QRect(QPoint(TwipsToPixels(kClientTopLeft.x()), TwipsToPixels(kClientTopLeft.y()) - menuHeight),
+                      size()));
 
     core_.Form_Initialize();
     refresh();
@@ -276,8 +276,8 @@ void FrmChsMain::placeAutoSizeLabel(QLabel *label, const std::string &caption, i
     const QString text = fromWindows1252(caption);
     if (label->text() != text || label->width() == 0) {
         label->setText(text);
-        const int width =
-            text.isEmpty() ? TwipsToPixels(kEmptyLabelWidth) : label->fontMetrics().horizontalAdvance(text);
+        const int width = text.isEmpty() ? TwipsToPixels(kEmptyLabelWidth)
+                                         : label->fontMetrics().horizontalAdvance(text);
         // Sized to the text both ways, as the label is auto-sizing; the designed
         // height stays while it is empty.
         const int height = text.isEmpty() ? TwipsToPixels(heightTwips) : label->fontMetrics().height();
@@ -339,9 +339,7 @@ void FrmChsMain::openPath(const std::string &path) {
     refresh();
 }
 
-void FrmChsMain::mnuExit_Click() {
-    close();
-}
+void FrmChsMain::mnuExit_Click() { close(); }
 
 void FrmChsMain::closeEvent(QCloseEvent *event) {
     // The Analysis window and its engines end with the main window.
@@ -349,9 +347,7 @@ void FrmChsMain::closeEvent(QCloseEvent *event) {
     QMainWindow::closeEvent(event);
 }
 
-void FrmChsMain::mnuAnalysis_Click() {
-    openAnalysis(AnalysisOptions{});
-}
+void FrmChsMain::mnuAnalysis_Click() { openAnalysis(AnalysisOptions{}); }
 
 void FrmChsMain::openAnalysis(const AnalysisOptions &options) {
     // One Analysis window at most, owned by this window; closing it destroys it
@@ -365,9 +361,7 @@ void FrmChsMain::openAnalysis(const AnalysisOptions &options) {
     analysis_->activateWindow();
 }
 
-AnalysisWindow *FrmChsMain::analysisWindow() const {
-    return analysis_;
-}
+AnalysisWindow *FrmChsMain::analysisWindow() const { return analysis_; }
 
 void FrmChsMain::mnuHelp0_Click() {
     // One Help window at most. It has no owner, so it is not modal, stays beside

@@ -4,8 +4,8 @@
 // widgets are brought in step with it once, so a jump across a whole game paints
 // only its final position.
 
-#include "game/module1.h"
 #include "logic/chs_main.h"
+#include "game/module1.h"
 
 #include <QMainWindow>
 #include <QPointer>
