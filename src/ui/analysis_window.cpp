@@ -109,7 +109,7 @@ void AnalysisWindow::buildWidgets() {
 void AnalysisWindow::startEngines() {
     const QString program = options_.locate ? options_.locate() : QString();
     if (program.isEmpty()) {
-        lblStatus_->setText(QString::fromLatin1(kNoEngine));
+        setStatus(QString::fromLatin1(kNoEngine));
         lblProgress_->setText(QString());
         return;
     }
@@ -135,7 +135,7 @@ void AnalysisWindow::startEngines() {
 
 void AnalysisWindow::restartEngines() {
     cmdRestart_->hide();
-    lblStatus_->clear();
+    setStatus({});
     if (!live_)
         return;
     // Only a failed engine starts again; the other keeps its search.
@@ -160,7 +160,7 @@ QString AnalysisWindow::engineProblem() const {
 }
 
 void AnalysisWindow::engineFailed(const QString &message) {
-    lblStatus_->setText(message);
+    setStatus(message);
     cmdRestart_->show();
 }
 
@@ -232,8 +232,14 @@ void AnalysisWindow::follow() {
         liveId_ = live_->analyse(QString::fromStdString(livePosition_->toFen()));
 }
 
+void AnalysisWindow::setStatus(const QString &text) {
+    // Shown only when there is something to say, so the figures sit at the top.
+    lblStatus_->setText(text);
+    lblStatus_->setVisible(!text.isEmpty());
+}
+
 void AnalysisWindow::clearLive(const QString &status) {
-    lblStatus_->setText(status);
+    setStatus(status);
     lblEval_->clear();
     lblDepth_->clear();
     lblLine_->clear();

@@ -66,6 +66,7 @@ private:
     void restartGraph();
     void showLive(const engine::UciInfo &info);
     void clearLive(const QString &status);
+    void setStatus(const QString &text);
     void engineFailed(const QString &message);
     QString engineProblem() const; // empty while the engines work
     void updateProgress();
