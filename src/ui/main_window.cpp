@@ -7,6 +7,7 @@
 #include "ui/art/icons.h"
 #include "ui/board_view.h"
 #include "ui/classic_controls.h"
+#include "ui/export_commands.h"
 #include "ui/fonts.h"
 #include "ui/help_window.h"
 #include "ui/refreshing_box.h"
@@ -115,9 +116,12 @@ void FrmChsMain::buildMenus() {
     file->setObjectName(QStringLiteral("mnuFile"));
     QAction *open = file->addAction(QStringLiteral("&Open"), this, &FrmChsMain::mnuOpen_Click);
     open->setObjectName(QStringLiteral("mnuOpen"));
+    export_ = new ExportCommands(core_, core_.messageBox(), this);
+    export_->addSaveTo(file);
     file->addSeparator()->setObjectName(QStringLiteral("mnuSeperator"));
     QAction *exit = file->addAction(QStringLiteral("&Exit"), this, &FrmChsMain::mnuExit_Click);
     exit->setObjectName(QStringLiteral("mnuExit"));
+    export_->addEditMenuTo(menuBar());
     QMenu *view = menuBar()->findChild<QMenu *>(QStringLiteral("mnuView"));
     if (!view) {
         view = menuBar()->addMenu(QStringLiteral("&View"));
@@ -326,6 +330,7 @@ void FrmChsMain::refresh() {
     for (std::size_t slot = 0; slot < pieces_.size(); ++slot) {
         const auto &piece = core_.Image1[slot];
         pieces_[slot]->placeAt(piece.Left, piece.Top);
+        pieces_[slot]->setKind(board::ShownKind(static_cast<int>(slot), piece));
         if (pieces_[slot]->isHidden() == piece.Visible)
             pieces_[slot]->setVisible(piece.Visible);
     }
@@ -339,6 +344,8 @@ void FrmChsMain::refresh() {
     const std::int64_t shown = rows.isEmpty() ? -1 : rows.first().row();
     if (shown != core_.lstMoveList.ListIndex())
         selectInView(core_.lstMoveList.ListIndex());
+    if (export_)
+        export_->refresh();
     if (analysis_)
         analysis_->follow();
 }
