@@ -3,6 +3,7 @@
 #include "platform/qt/qt_dialogs.h"
 #include "platform/twips.h"
 #include "ui/about_window.h"
+#include "ui/analysis_window.h"
 #include "ui/art/icons.h"
 #include "ui/board_layer.h"
 #include "ui/board_view.h"
@@ -15,6 +16,7 @@
 
 #include <QAbstractListModel>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
@@ -106,7 +108,10 @@ FrmChsMain::FrmChsMain(Module1 &module, FileDialog *dialog, MessageBox *box)
     lstMoveList_->setFocus();
 }
 
-FrmChsMain::~FrmChsMain() = default;
+FrmChsMain::~FrmChsMain() {
+    // Before the logic it follows is gone.
+    delete analysis_.data();
+}
 
 void FrmChsMain::buildMenus() {
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
@@ -340,6 +345,8 @@ void FrmChsMain::refresh() {
         selectInView(core_.lstMoveList.ListIndex());
     if (export_)
         export_->refresh();
+    if (analysis_)
+        analysis_->follow();
 }
 
 void FrmChsMain::mnuOpen_Click() {
@@ -353,6 +360,28 @@ void FrmChsMain::openPath(const std::string &path) {
 }
 
 void FrmChsMain::mnuExit_Click() { close(); }
+
+void FrmChsMain::closeEvent(QCloseEvent *event) {
+    // The Analysis window and its engines end with the main window.
+    delete analysis_.data();
+    QMainWindow::closeEvent(event);
+}
+
+void FrmChsMain::mnuAnalysis_Click() { openAnalysis(AnalysisOptions{}); }
+
+void FrmChsMain::openAnalysis(const AnalysisOptions &options) {
+    // One Analysis window at most, owned by this window; closing it destroys it
+    // and stops its engines.
+    if (!analysis_) {
+        analysis_ = new AnalysisWindow(*this, options);
+        analysis_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    analysis_->show();
+    analysis_->raise();
+    analysis_->activateWindow();
+}
+
+AnalysisWindow *FrmChsMain::analysisWindow() const { return analysis_; }
 
 void FrmChsMain::mnuHelp0_Click() {
     // One Help window at most. It has no owner, so it is not modal, stays beside

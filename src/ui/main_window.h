@@ -26,6 +26,8 @@ class BoardLayer;
 class PieceWidget;
 class ListBoxModel;
 class ExportCommands;
+class AnalysisWindow;
+struct AnalysisOptions;
 
 class FrmChsMain : public QMainWindow {
     Q_OBJECT
@@ -42,6 +44,12 @@ public:
     void mnuExit_Click();
     void mnuHelp0_Click();
     void mnuAbout_Click();
+    void mnuAnalysis_Click();
+
+    // Opens the Analysis window (or brings it forward) with these engine options.
+    void openAnalysis(const AnalysisOptions &options);
+    // The Analysis window while it is open.
+    AnalysisWindow *analysisWindow() const;
 
     // Opens a record as File > Open does once the dialog has reported path.
     void openPath(const std::string &path);
@@ -63,6 +71,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildControls();
@@ -95,6 +104,7 @@ private:
     std::unique_ptr<BoardLayer> board_;
     std::string titleName_; // the record name the title shows
     ExportCommands *export_ = nullptr;
+    QPointer<AnalysisWindow> analysis_;
     bool syncingSelection_ = false;
     // The start of each auto-sizing label's caption as last shown.
     std::unordered_map<const QLabel *, std::string> shownCaptions_;

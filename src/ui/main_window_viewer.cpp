@@ -44,6 +44,10 @@ void FrmChsMain::buildViewer() {
         board_->setLastMoveShown(on);
         refresh();
     });
+    view->addSeparator();
+    QAction *analysis = view->addAction(QStringLiteral("&Analysis"), this, &FrmChsMain::mnuAnalysis_Click);
+    analysis->setObjectName(QStringLiteral("mnuAnalysis"));
+    analysis->setShortcut(Qt::Key_F3);
     // Straight before Help, whatever menus come before it.
     const auto *help = menuBar()->findChild<QMenu *>(QStringLiteral("mnuHelp"));
     menuBar()->insertMenu(help ? help->menuAction() : nullptr, view);

@@ -1,0 +1,193 @@
+// The whole-game graph's time against the engine's own: every position of a
+// record evaluated at a fixed node budget, once through the program's engine
+// layer (UciEngine and GameEvaluator on an event loop, as the Analysis window
+// runs them) and once through a bare pipe to the same engine that only writes
+// the commands and reads until bestmove. The second is the floor; the
+// difference is what the program adds.
+//
+//   engine_graph [RECORD] [NODES] [ROUNDS]
+#include "chess/record_game.h"
+#include "engine/line.h"
+#include "logic/chs_main.h"
+#include "platform/qt/uci_engine.h"
+#include "ui/game_evaluator.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace quorvane;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+struct NoDialog : FileDialog {
+    bool ShowOpen() override { return false; }
+};
+struct PrintedBox : MessageBox {
+    void Show(const std::string &text, int, const std::optional<std::string> &) override {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    }
+};
+
+// The engine in a child process with two plain pipes.
+class PipeEngine {
+public:
+    explicit PipeEngine(const std::string &program) {
+        int in[2], out[2];
+        if (pipe(in) != 0 || pipe(out) != 0)
+            std::abort();
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(in[0], 0);
+            dup2(out[1], 1);
+            close(in[1]);
+            close(out[0]);
+            execl(program.c_str(), program.c_str(), static_cast<char *>(nullptr));
+            _exit(127);
+        }
+        close(in[0]);
+        close(out[1]);
+        to_ = fdopen(in[1], "w");
+        from_ = fdopen(out[0], "r");
+    }
+    ~PipeEngine() {
+        send("quit");
+        std::fclose(to_);
+        std::fclose(from_);
+        waitpid(pid_, nullptr, 0);
+    }
+    void send(const std::string &command) {
+        std::fputs((command + "\n").c_str(), to_);
+        std::fflush(to_);
+    }
+    // Reads lines until one starts with prefix.
+    void waitFor(const char *prefix) {
+        char line[8192];
+        const std::size_t n = std::strlen(prefix);
+        while (std::fgets(line, sizeof line, from_))
+            if (std::strncmp(line, prefix, n) == 0)
+                return;
+        std::abort();
+    }
+
+private:
+    pid_t pid_;
+    FILE *to_;
+    FILE *from_;
+};
+
+// The CPU time this process (not the engine) has used so far.
+double ownCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval &t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double pipeSeconds(const std::string &program, const std::vector<ui::GameEvaluator::Item> &items, qint64 nodes) {
+    PipeEngine engine(program);
+    engine.send("uci");
+    engine.waitFor("uciok");
+    engine.send("setoption name Threads value 1");
+    engine.send("setoption name Hash value 16");
+    engine.send("isready");
+    engine.waitFor("readyok");
+    const auto start = Clock::now();
+    engine.send("ucinewgame");
+    engine.send("isready");
+    engine.waitFor("readyok");
+    for (const auto &item : items) {
+        if (item.known)
+            continue;
+        engine.send("position fen " + item.fen.toStdString());
+        engine.send("go nodes " + std::to_string(nodes));
+        engine.waitFor("bestmove");
+    }
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double programSeconds(const QString &program, const std::vector<ui::GameEvaluator::Item> &items, qint64 nodes,
+                      int *evaluated, double *cpu) {
+    UciEngine engine(program, {.threads = 1, .hashMb = 16});
+    ui::GameEvaluator evaluator(engine, nodes);
+    QEventLoop loop;
+    QObject::connect(&engine, &UciEngine::ready, &loop, &QEventLoop::quit);
+    QObject::connect(&evaluator, &ui::GameEvaluator::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&engine, &UciEngine::failed, [](const QString &text) {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+        std::exit(1);
+    });
+    *evaluated = 0;
+    QObject::connect(&evaluator, &ui::GameEvaluator::evaluated,
+                     [evaluated](int, std::optional<engine::Score> score) { *evaluated += score ? 1 : 0; });
+    engine.start();
+    loop.exec();
+    const auto start = Clock::now();
+    const double cpuStart = ownCpuSeconds();
+    evaluator.evaluate(items);
+    loop.exec();
+    *cpu = ownCpuSeconds() - cpuStart;
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    const std::string record = argc > 1 ? argv[1] : "examples/file1.txt";
+    const qint64 nodes = argc > 2 ? std::atoll(argv[2]) : 100000;
+    const int rounds = argc > 3 ? std::atoi(argv[3]) : 3;
+    const QString program = UciEngine::locate();
+    if (program.isEmpty()) {
+        std::fprintf(stderr, "No chess engine found. Install the Debian package stockfish.\n");
+        return 1;
+    }
+
+    Module1 module;
+    NoDialog dialog;
+    PrintedBox box;
+    ChsMain form(module, dialog, box);
+    form.Form_Initialize();
+    form.OpenFile(record);
+    const chess::RecordGame &game = form.ChessGame();
+    std::vector<ui::GameEvaluator::Item> items;
+    for (const chess::Position &position : game.positions)
+        items.push_back({QString::fromStdString(position.toFen()), position.sideToMove() == chess::Color::White,
+                         engine::finalScore(position)});
+
+    std::vector<double> floor, ours, cpus;
+    int evaluated = 0;
+    for (int round = 0; round < rounds; ++round) {
+        floor.push_back(pipeSeconds(program.toStdString(), items, nodes));
+        double cpu = 0;
+        ours.push_back(programSeconds(program, items, nodes, &evaluated, &cpu));
+        cpus.push_back(cpu);
+    }
+    const double f = median(floor), o = median(ours), c = median(cpus);
+    std::printf("Record %s: %zu positions, %d evaluated by the engine, %lld nodes each, engine %s\n", record.c_str(),
+                items.size(), evaluated, static_cast<long long>(nodes), qPrintable(program));
+    std::printf("Median of %d rounds\n", rounds);
+    std::printf("  whole-game graph, through the program: %8.3f s\n", o);
+    std::printf("  the engine alone over a bare pipe:    %8.3f s (floor)\n", f);
+    std::printf("  overhead: %+.1f%% of the engine's time\n", (o - f) / f * 100);
+    std::printf("  the program's own CPU time meanwhile: %.3f s (%.1f%% of the engine's time)\n", c, c / f * 100);
+    return 0;
+}

@@ -1,0 +1,283 @@
+#include "ui/analysis_window.h"
+
+#include "chess/record_game.h"
+#include "engine/line.h"
+#include "ui/analysis_widgets.h"
+#include "ui/game_evaluator.h"
+#include "ui/main_window.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QThread>
+#include <QVBoxLayout>
+
+namespace quorvane::ui {
+
+namespace {
+
+constexpr const char *kNoEngine = "No chess engine found. Install the Debian package stockfish.";
+
+QLabel *makeLabel(QWidget *parent, const char *name) {
+    auto *label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+// Live analysis may use a second core where there are several; the graph's
+// engine always uses one, so both together leave the machine usable.
+int liveThreads() {
+    return QThread::idealThreadCount() >= 4 ? 2 : 1;
+}
+
+} // namespace
+
+AnalysisWindow::AnalysisWindow(FrmChsMain &main, AnalysisOptions options)
+    : QWidget(&main, Qt::Window), main_(main), options_(std::move(options)) {
+    setObjectName(QStringLiteral("frmAnalysis"));
+    setWindowTitle(QStringLiteral("Analysis"));
+    buildWidgets();
+    // Beside the main window, on its right, as far as the screen allows.
+    const QRect mainFrame = main.frameGeometry();
+    QPoint at(mainFrame.right() + 8, mainFrame.top());
+    if (const QScreen *screen = main.screen()) {
+        const QRect free = screen->availableGeometry();
+        at.setX(std::max(free.left(), std::min(at.x(), free.right() - sizeHint().width())));
+    }
+    move(at);
+    startEngines();
+    follow();
+}
+
+AnalysisWindow::~AnalysisWindow() {
+    // The evaluator listens to the graph engine: it goes first.
+    delete evaluator_;
+    live_.reset();
+    graph_.reset();
+}
+
+void AnalysisWindow::buildWidgets() {
+    lblStatus_ = makeLabel(this, "lblStatus");
+    lblStatus_->setWordWrap(true);
+    cmdRestart_ = new QPushButton(QStringLiteral("&Restart"), this);
+    cmdRestart_->setObjectName(QStringLiteral("cmdRestart"));
+    cmdRestart_->hide();
+    connect(cmdRestart_, &QPushButton::clicked, this, &AnalysisWindow::restartEngines);
+
+    lblEval_ = makeLabel(this, "lblEval");
+    QFont big = lblEval_->font();
+    big.setPointSizeF(big.pointSizeF() * 2);
+    big.setBold(true);
+    lblEval_->setFont(big);
+    lblEval_->setAccessibleName(QStringLiteral("Evaluation"));
+    lblEval_->setMinimumWidth(lblEval_->fontMetrics().horizontalAdvance(QStringLiteral("+00.0")));
+    lblDepth_ = makeLabel(this, "lblDepth");
+    lblLine_ = makeLabel(this, "lblLine");
+    lblLine_->setWordWrap(true);
+    lblLine_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblLine_->setAccessibleName(QStringLiteral("Best line"));
+    lblLine_->setMinimumHeight(lblLine_->fontMetrics().lineSpacing() * 2);
+    bar_ = new EvalBar(this);
+    graphView_ = new GameGraph(this);
+    connect(graphView_, &GameGraph::pointClicked, this, &AnalysisWindow::showPosition);
+    lblProgress_ = makeLabel(this, "lblProgress");
+
+    auto *statusRow = new QHBoxLayout;
+    statusRow->addWidget(lblStatus_, 1);
+    statusRow->addWidget(cmdRestart_);
+    auto *figures = new QHBoxLayout;
+    figures->addWidget(lblEval_);
+    figures->addWidget(lblDepth_, 1, Qt::AlignBottom);
+    auto *right = new QVBoxLayout;
+    right->addLayout(figures);
+    right->addWidget(lblLine_, 1);
+    auto *top = new QHBoxLayout;
+    top->addWidget(bar_);
+    top->addLayout(right, 1);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(statusRow);
+    layout->addLayout(top, 1);
+    layout->addWidget(graphView_, 1);
+    layout->addWidget(lblProgress_);
+    resize(440, 400);
+}
+
+void AnalysisWindow::startEngines() {
+    const QString program = options_.locate ? options_.locate() : QString();
+    if (program.isEmpty()) {
+        setStatus(QString::fromLatin1(kNoEngine));
+        lblProgress_->setText(QString());
+        return;
+    }
+    live_ = std::make_unique<UciEngine>(
+        program, UciEngine::Options{.threads = liveThreads(), .hashMb = 64, .replyTimeoutMs = options_.replyTimeoutMs});
+    graph_ = std::make_unique<UciEngine>(
+        program, UciEngine::Options{.threads = 1, .hashMb = 16, .replyTimeoutMs = options_.replyTimeoutMs});
+    evaluator_ = new GameEvaluator(*graph_, options_.graphNodes, this);
+    connect(live_.get(), &UciEngine::info, this, [this](int id, const engine::UciInfo &info) {
+        if (id == liveId_)
+            showLive(info);
+    });
+    for (UciEngine *engine : {live_.get(), graph_.get()})
+        connect(engine, &UciEngine::failed, this, &AnalysisWindow::engineFailed);
+    connect(evaluator_, &GameEvaluator::evaluated, this, [this](int index, std::optional<engine::Score> score) {
+        graphView_->setEvaluation(index, score);
+        updateProgress();
+        emit graphUpdated();
+    });
+    live_->start();
+    graph_->start();
+}
+
+void AnalysisWindow::restartEngines() {
+    cmdRestart_->hide();
+    setStatus({});
+    if (!live_)
+        return;
+    // Only a failed engine starts again; the other keeps its search.
+    if (live_->state() == UciEngine::State::Failed) {
+        live_->restart();
+        shownIndex_ = -1; // search the shown position again
+    }
+    if (graph_->state() == UciEngine::State::Failed) {
+        graph_->restart();
+        evaluator_->resume();
+    }
+    follow();
+}
+
+QString AnalysisWindow::engineProblem() const {
+    if (!live_)
+        return QString::fromLatin1(kNoEngine);
+    for (const UciEngine *engine : {live_.get(), graph_.get()})
+        if (engine->state() == UciEngine::State::Failed)
+            return engine->errorText();
+    return {};
+}
+
+void AnalysisWindow::engineFailed(const QString &message) {
+    setStatus(message);
+    cmdRestart_->show();
+}
+
+void AnalysisWindow::restartGraph() {
+    const chess::RecordGame &game = main_.core().ChessGame();
+    const bool whiteFirst = game.positions.front().sideToMove() == chess::Color::White;
+    graphView_->reset(static_cast<int>(game.positions.size()), whiteFirst);
+    if (!evaluator_)
+        return;
+    std::vector<GameEvaluator::Item> items;
+    items.reserve(game.positions.size());
+    for (const chess::Position &position : game.positions)
+        items.push_back({QString::fromStdString(position.toFen()), position.sideToMove() == chess::Color::White,
+                         engine::finalScore(position)});
+    evaluator_->evaluate(std::move(items));
+    updateProgress();
+}
+
+void AnalysisWindow::updateProgress() {
+    if (!evaluator_)
+        return;
+    const int count = graphView_->count();
+    lblProgress_->setText(
+        graphView_->evaluated() >= count
+            ? QStringLiteral("Graph: all %1 positions evaluated").arg(count)
+            : QStringLiteral("Graph: %1 of %2 positions evaluated").arg(graphView_->evaluated()).arg(count));
+}
+
+void AnalysisWindow::follow() {
+    ChsMain &core = main_.core();
+    const std::uint64_t revision = core.lstFieldsList.Revision();
+    const bool newGame = gameRevision_ != revision;
+    if (newGame) {
+        gameRevision_ = revision;
+        restartGraph();
+        if (live_)
+            live_->newGame();
+    }
+    const std::int64_t index = core.Position();
+    if (!newGame && index == shownIndex_)
+        return;
+    shownIndex_ = index;
+    const chess::RecordGame &game = core.ChessGame();
+    if (index < 0 || static_cast<std::size_t>(index) >= game.positions.size()) {
+        graphView_->setMarked(std::nullopt);
+        livePosition_.reset();
+        liveId_ = -1;
+        if (live_)
+            live_->stop();
+        const QString reason = QString::fromStdString(chess::describeStop(game));
+        clearLive(reason.isEmpty() ? QStringLiteral("Not a legal chess position.")
+                                   : QStringLiteral("Not a legal chess position: %1").arg(reason));
+        return;
+    }
+    graphView_->setMarked(static_cast<int>(index));
+    livePosition_ = game.positions[static_cast<std::size_t>(index)];
+    clearLive(engineProblem());
+    if (const auto final = engine::finalScore(*livePosition_)) {
+        liveId_ = -1;
+        if (live_)
+            live_->stop();
+        lblEval_->setText(QString::fromStdString(engine::formatScore(*final)));
+        lblLine_->setText(final->isMate ? QStringLiteral("Checkmate") : QStringLiteral("Stalemate"));
+        bar_->setScore(final);
+        emit liveUpdated();
+        return;
+    }
+    if (live_)
+        liveId_ = live_->analyse(QString::fromStdString(livePosition_->toFen()));
+}
+
+void AnalysisWindow::setStatus(const QString &text) {
+    // Shown only when there is something to say, so the figures sit at the top.
+    lblStatus_->setText(text);
+    lblStatus_->setVisible(!text.isEmpty());
+}
+
+void AnalysisWindow::clearLive(const QString &status) {
+    setStatus(status);
+    lblEval_->clear();
+    lblDepth_->clear();
+    lblLine_->clear();
+    bar_->setScore(std::nullopt);
+    emit liveUpdated();
+}
+
+void AnalysisWindow::showLive(const engine::UciInfo &info) {
+    // Bound scores are guesses on the way to the real one, and only the first
+    // line of several is the best.
+    if (!livePosition_ || info.multipv != 1 || info.lowerbound || info.upperbound || info.pv.empty())
+        return;
+    const auto score = engine::whiteScore(info, livePosition_->sideToMove() == chess::Color::White);
+    if (!score)
+        return;
+    lblEval_->setText(QString::fromStdString(engine::formatScore(*score)));
+    lblDepth_->setText(info.depth ? QStringLiteral("Depth %1").arg(*info.depth) : QString());
+    lblLine_->setText(QString::fromStdString(engine::sanLine(*livePosition_, info.pv, 10)));
+    bar_->setScore(score);
+    emit liveUpdated();
+}
+
+void AnalysisWindow::showPosition(int index) {
+    ChsMain &core = main_.core();
+    // Each click must move, or the target is out of reach (past the record's end).
+    while (core.Position() < index) {
+        const std::int64_t before = core.Position();
+        core.cmdNext_Click();
+        if (core.Position() == before)
+            break;
+    }
+    while (core.Position() > index) {
+        const std::int64_t before = core.Position();
+        core.cmdBack_Click();
+        if (core.Position() == before)
+            break;
+    }
+    main_.refresh();
+}
+
+} // namespace quorvane::ui

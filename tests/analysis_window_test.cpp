@@ -1,0 +1,246 @@
+// The Analysis window with the scripted fake engine: it follows the main board
+// without ever showing a line of another position, fills the graph, goes to a
+// clicked point, says what is wrong (no engine, a crash, a hang, a position
+// past the game's end) and stops its engines when it or the program closes.
+#include "ui/analysis_widgets.h"
+#include "ui/analysis_window.h"
+#include "ui_support.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace quorvane::testing {
+namespace {
+
+bool processAlive(qint64 pid) {
+    return pid > 0 && QFile::exists(QStringLiteral("/proc/%1").arg(pid));
+}
+
+// The fake engine's score for position k of a game: ten centipawns per move
+// number, from the side to move, shown from White's side.
+QString fakeEval(int k) {
+    const int tenths = k / 2 + 1;
+    return QStringLiteral("%1%2.%3").arg(k % 2 == 0 ? "+" : "-").arg(tenths / 10).arg(tenths % 10);
+}
+
+struct AnalysisFixture {
+    Window w;
+    ui::AnalysisWindow *analysis = nullptr;
+
+    explicit AnalysisFixture(const char *mode, const std::string &record = TestDataPath("game_015.txt"),
+                             int replyTimeoutMs = 5000, std::function<QString()> locate = nullptr) {
+        qputenv("FAKE_UCI_MODE", mode);
+        qunsetenv("FAKE_UCI_LOG");
+        w.Open(record);
+        ui::AnalysisOptions options;
+        options.locate = locate ? locate : [] { return QStringLiteral(FAKE_UCI_PATH); };
+        options.replyTimeoutMs = replyTimeoutMs;
+        options.graphNodes = 1000;
+        w.window.openAnalysis(options);
+        analysis = w.window.analysisWindow();
+    }
+    QString text(const char *label) { return analysis->findChild<QLabel *>(label)->text(); }
+    ui::GameGraph *graph() { return analysis->findChild<ui::GameGraph *>(); }
+    bool waitForEval(const QString &eval) {
+        return QTest::qWaitFor([&] { return text("lblEval") == eval; }, 5000);
+    }
+    void next() { QTest::mouseClick(w.button("cmdNext"), Qt::LeftButton); }
+    void back() { QTest::mouseClick(w.button("cmdBack"), Qt::LeftButton); }
+};
+
+TEST(AnalysisWindow, ShowsTheFiguresOfTheBoardsPosition) {
+    AnalysisFixture f("normal");
+    ASSERT_TRUE(f.waitForEval("+0.1"));
+    EXPECT_EQ(f.text("lblDepth"), "Depth 2");
+    EXPECT_EQ(f.text("lblLine"), "1. e4 e5 2. Nf3");
+    EXPECT_EQ(f.text("lblStatus"), "");
+    EXPECT_EQ(f.analysis->findChild<ui::EvalBar *>()->accessibleName(), "Evaluation bar: White 51%, Black 49%");
+    EXPECT_FALSE(f.analysis->isModal());
+    EXPECT_GT(f.analysis->x(), f.w.window.x()) << "beside the main window, on its right";
+    EXPECT_EQ(f.analysis->parentWidget(), &f.w.window);
+}
+
+// Every figure shown after a step is the new position's: the fake engine's
+// stop answer carries a line of the old search, and with slowstop it arrives
+// late, after the window has asked for the new position.
+TEST(AnalysisWindow, NeverShowsALineOfTheOldPosition) {
+    for (const char *mode : {"normal", "slowstop"}) {
+        SCOPED_TRACE(mode);
+        AnalysisFixture f(mode);
+        std::vector<std::pair<std::int64_t, QString>> shown;
+        QObject::connect(f.analysis, &ui::AnalysisWindow::liveUpdated,
+                         [&] { shown.emplace_back(f.w.window.core().Position(), f.text("lblEval")); });
+        ASSERT_TRUE(f.waitForEval(fakeEval(0)));
+        f.next();
+        ASSERT_TRUE(f.waitForEval(fakeEval(1)));
+        for (int i = 0; i < 4; ++i)
+            f.next();
+        f.back();
+        ASSERT_TRUE(f.waitForEval(fakeEval(4)));
+        QTest::qWait(300);
+        for (const auto &[k, eval] : shown)
+            EXPECT_TRUE(eval.isEmpty() || eval == fakeEval(static_cast<int>(k)))
+                << k << " showed " << eval.toStdString();
+        EXPECT_EQ(f.text("lblEval"), fakeEval(4));
+    }
+}
+
+TEST(AnalysisWindow, FillsTheGraphAndFollowsANewRecord) {
+    AnalysisFixture f("normal");
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return f.graph()->count() > 0 && f.graph()->evaluated() == f.graph()->count(); }, 10000));
+    const int positions = f.graph()->count();
+    EXPECT_EQ(positions, static_cast<int>(f.w.window.core().ChessGame().positions.size()));
+    EXPECT_EQ(f.text("lblProgress"), QStringLiteral("Graph: all %1 positions evaluated").arg(positions));
+    EXPECT_TRUE(f.graph()->accessibleName().startsWith(
+        QStringLiteral("Evaluation graph: %1 of %1 positions evaluated, position 0 shown").arg(positions)));
+
+    f.w.Open(TestDataPath("game_073.txt"));
+    EXPECT_EQ(f.graph()->count(), static_cast<int>(f.w.window.core().ChessGame().positions.size()));
+    EXPECT_NE(f.graph()->count(), positions);
+    EXPECT_LT(f.graph()->evaluated(), f.graph()->count()) << "starts over";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.graph()->evaluated() == f.graph()->count(); }, 10000));
+    EXPECT_TRUE(f.waitForEval(fakeEval(0)));
+}
+
+// A click on the graph steps the main board there with Next or Back, as the
+// user would: same position, same move-list selection as those clicks give.
+TEST(AnalysisWindow, GraphClickShowsThatPosition) {
+    AnalysisFixture f("normal");
+    Harness reference;
+    reference.Open("game_015.txt", ReadTestData("game_015.txt"));
+    ui::GameGraph *graph = f.graph();
+    const int n = graph->count();
+    ASSERT_GT(n, 40);
+    for (int target : {7, 8, 30, 29, 0, n - 1, 1}) {
+        SCOPED_TRACE(target);
+        while (reference.form.Position() < target)
+            reference.form.cmdNext_Click();
+        while (reference.form.Position() > target)
+            reference.form.cmdBack_Click();
+        // The middle of the target's column.
+        int x = 0;
+        while (graph->indexAt(x) < target)
+            ++x;
+        int end = x;
+        while (end < graph->width() && graph->indexAt(end) == target)
+            ++end;
+        QTest::mouseClick(graph, Qt::LeftButton, {}, QPoint((x + end - 1) / 2, graph->height() / 2));
+        EXPECT_EQ(f.w.window.core().Position(), target);
+        EXPECT_EQ(f.w.window.core().lstMoveList.ListIndex(), reference.form.lstMoveList.ListIndex());
+        EXPECT_EQ(f.w.shownRow(), reference.form.lstMoveList.ListIndex());
+        EXPECT_TRUE(graph->accessibleName().contains(QStringLiteral("position %1 shown").arg(target)));
+        EXPECT_TRUE(f.waitForEval(fakeEval(target)));
+    }
+}
+
+TEST(AnalysisWindow, SaysWhenThePositionIsPastTheGamesEnd) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("broken.txt").toStdString();
+    std::ofstream(path) << MakeRecord({"1. e2-e4 e7-e5", "2. e4-e6 d7-d6", "3. d2-d4 d6-d5"});
+    AnalysisFixture f("normal", path);
+    ASSERT_TRUE(f.waitForEval("+0.1"));
+    EXPECT_EQ(f.graph()->count(), 3);
+    for (int i = 0; i < 3; ++i)
+        f.next();
+    EXPECT_EQ(f.text("lblStatus"), "Not a legal chess position: half-move 3 (2. e4-e6): e4-e6 is not a legal move");
+    EXPECT_EQ(f.text("lblEval"), "");
+    EXPECT_EQ(f.text("lblLine"), "");
+    QTest::qWait(100);
+    EXPECT_EQ(f.text("lblEval"), "") << "nothing analysed";
+    EXPECT_FALSE(f.graph()->accessibleName().contains("shown"));
+    f.back();
+    EXPECT_TRUE(f.waitForEval(fakeEval(2)));
+    EXPECT_EQ(f.text("lblStatus"), "");
+}
+
+TEST(AnalysisWindow, SaysWhatIsWrongWithTheEngine) {
+    {
+        AnalysisFixture f("normal", TestDataPath("game_015.txt"), 5000, [] { return QString(); });
+        EXPECT_EQ(f.text("lblStatus"), "No chess engine found. Install the Debian package stockfish.");
+        EXPECT_EQ(f.analysis->liveEngine(), nullptr);
+        f.next(); // the rest of the program works
+        EXPECT_EQ(f.w.window.core().Position(), 1);
+        EXPECT_EQ(f.text("lblStatus"), "No chess engine found. Install the Debian package stockfish.");
+    }
+    {
+        AnalysisFixture f("hang", TestDataPath("game_015.txt"), 200);
+        const QString said = "The chess engine does not answer.";
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return f.analysis->liveEngine()->state() == UciEngine::State::Failed &&
+                       f.analysis->graphEngine()->state() == UciEngine::State::Failed;
+            },
+            3000));
+        EXPECT_EQ(f.text("lblStatus"), said);
+        auto *restart = f.analysis->findChild<QPushButton *>("cmdRestart");
+        EXPECT_TRUE(restart->isVisible());
+        f.next(); // the main window still answers
+        EXPECT_EQ(f.w.window.core().Position(), 1);
+        EXPECT_EQ(f.text("lblStatus"), said);
+        qputenv("FAKE_UCI_MODE", "normal");
+        QTest::mouseClick(restart, Qt::LeftButton);
+        EXPECT_TRUE(f.waitForEval(fakeEval(1)));
+        EXPECT_FALSE(restart->isVisible());
+        EXPECT_EQ(f.text("lblStatus"), "");
+    }
+    {
+        AnalysisFixture f("crash");
+        const QString said = "The chess engine stopped unexpectedly.";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return f.text("lblStatus") == said; }, 3000));
+        EXPECT_TRUE(f.analysis->findChild<QPushButton *>("cmdRestart")->isVisible());
+    }
+}
+
+// The engines run only while the window is open: closing it or the program
+// ends them.
+TEST(AnalysisWindow, ClosingStopsTheEngines) {
+    for (bool exitProgram : {false, true}) {
+        SCOPED_TRACE(exitProgram ? "File > Exit" : "window closed");
+        AnalysisFixture f("normal");
+        ASSERT_TRUE(f.waitForEval("+0.1"));
+        const qint64 live = f.analysis->liveEngine()->processId();
+        const qint64 graph = f.analysis->graphEngine()->processId();
+        ASSERT_TRUE(processAlive(live) && processAlive(graph));
+        if (exitProgram) {
+            f.w.window.mnuExit_Click();
+            EXPECT_FALSE(f.w.window.isVisible());
+        } else {
+            f.analysis->close();
+        }
+        EXPECT_TRUE(QTest::qWaitFor([&] { return f.w.window.analysisWindow() == nullptr; }, 2000));
+        EXPECT_FALSE(processAlive(live));
+        EXPECT_FALSE(processAlive(graph));
+    }
+}
+
+TEST(AnalysisWindow, ViewMenuOpensOneWindowWithF3) {
+    Window w;
+    QStringList order;
+    for (QAction *action : w.window.menuBar()->actions())
+        order << action->menu()->objectName();
+    EXPECT_EQ(order.indexOf("mnuView") + 1, order.indexOf("mnuHelp"));
+    auto *analysis = w.window.findChild<QAction *>("mnuAnalysis");
+    ASSERT_NE(analysis, nullptr);
+    EXPECT_EQ(analysis->shortcut(), QKeySequence(Qt::Key_F3));
+    EXPECT_EQ(analysis->text(), "&Analysis");
+    qputenv("QUORVANE_ENGINE", FAKE_UCI_PATH);
+    qputenv("FAKE_UCI_MODE", "normal");
+    analysis->trigger();
+    ui::AnalysisWindow *first = w.window.analysisWindow();
+    ASSERT_NE(first, nullptr);
+    analysis->trigger();
+    EXPECT_EQ(w.window.analysisWindow(), first);
+    EXPECT_EQ(w.window.findChildren<ui::AnalysisWindow *>().size(), 1);
+    qunsetenv("QUORVANE_ENGINE");
+}
+
+} // namespace
+} // namespace quorvane::testing

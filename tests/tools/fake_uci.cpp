@@ -1,0 +1,91 @@
+// A scripted UCI engine for the engine tests. It writes every command it gets to
+// $FAKE_UCI_LOG (one a line) and behaves as $FAKE_UCI_MODE says:
+//   normal       answers everything at once
+//   slowstop     after stop, prints one more line of the old search and waits
+//                0.2 s before its bestmove, as a busy engine does
+//   crash        dies as soon as a search starts
+//   hang         never answers isready
+//   ignorequit   does not end on quit (it has to be killed)
+// Its score is ten centipawns times the position's move number, so a test can
+// tell which position a line was searched in.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+namespace {
+
+void say(const std::string &line) {
+    std::cout << line << '\n' << std::flush;
+}
+
+} // namespace
+
+int main() {
+    const char *modeEnv = std::getenv("FAKE_UCI_MODE");
+    const std::string mode = modeEnv ? modeEnv : "normal";
+    const char *logPath = std::getenv("FAKE_UCI_LOG");
+    std::ofstream log;
+    if (logPath)
+        log.open(logPath, std::ios::app);
+
+    int score = 0;
+    bool searching = false;
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        if (log.is_open())
+            log << line << '\n' << std::flush;
+        std::istringstream words(line);
+        std::string command;
+        words >> command;
+        if (command == "uci") {
+            say("id name Fake Engine 1.0");
+            say("id author The Tests");
+            say("option name Threads type spin default 1 min 1 max 8");
+            say("uciok");
+        } else if (command == "isready") {
+            if (mode != "hang")
+                say("readyok");
+        } else if (command == "position") {
+            // position fen <6 fields>: the last field is the move number
+            std::string word, last;
+            while (words >> word)
+                last = word;
+            score = 10 * std::atoi(last.c_str());
+        } else if (command == "go") {
+            if (mode == "crash")
+                return 3;
+            std::string kind;
+            words >> kind;
+            const std::string cp = " score cp " + std::to_string(score);
+            say("info depth 1 seldepth 1 multipv 1" + cp + " nodes 20 nps 1000 time 1 pv e2e4 e7e5");
+            say("info depth 2 seldepth 3 multipv 1" + cp + " upperbound nodes 40 pv e2e4");
+            say("info depth 2 seldepth 3 multipv 1" + cp + " nodes 60 nps 1000 time 2 pv e2e4 e7e5 g1f3");
+            if (kind == "infinite") {
+                searching = true;
+            } else {
+                say("bestmove e2e4 ponder e7e5");
+            }
+        } else if (command == "stop") {
+            if (searching) {
+                searching = false;
+                say("info depth 3" + std::string(" score cp ") + std::to_string(score) + " nodes 80 pv e2e4");
+                if (mode == "slowstop")
+                    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                say("bestmove e2e4 ponder e7e5");
+            }
+        } else if (command == "quit") {
+            if (mode != "ignorequit")
+                return 0;
+        }
+    }
+    if (mode == "ignorequit") {
+        for (;;)
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
+    return 0;
+}
