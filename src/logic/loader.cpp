@@ -13,6 +13,8 @@ void ChsMain::Form_Initialize() { Status = true; }
 void ChsMain::mnuOpen_Click() {
     try {
         CommonDialog1.Filter = "text files *.txt|*.txt";
+        if (MailParser)
+            CommonDialog1.Filter += "|e-mail messages|*.eml;*.mbox";
         // A cancelled dialog leaves the game on the board as it was.
         if (!CommonDialog1.ShowOpen())
             return;
@@ -23,6 +25,8 @@ void ChsMain::mnuOpen_Click() {
 }
 
 void ChsMain::OpenFile(const std::string &path) {
+    if (MailParser && OpenMailFile(path))
+        return;
     // Any failure from here on ends the command quietly; what was done stays.
     try {
         m_.strFileName = path;

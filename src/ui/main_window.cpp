@@ -1,11 +1,13 @@
 #include "ui/main_window.h"
 
+#include "mail/gmime_parser.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/twips.h"
 #include "ui/about_window.h"
 #include "ui/art/icons.h"
 #include "ui/board_view.h"
 #include "ui/fonts.h"
+#include "ui/game_chooser.h"
 #include "ui/help_window.h"
 #include "ui/text_codec.h"
 
@@ -82,6 +84,9 @@ FrmChsMain::FrmChsMain(Module1 &module, FileDialog *dialog, MessageBox *box)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     installClassicFonts();
+    mailParser_ = std::make_unique<mail::GMimeMessageParser>();
+    core_.MailParser = mailParser_.get();
+    setMailSeams(nullptr, nullptr);
     buildMenus();
     buildControls();
 
@@ -106,6 +111,11 @@ void FrmChsMain::buildMenus() {
     file->addSeparator()->setObjectName(QStringLiteral("mnuSeperator"));
     QAction *exit = file->addAction(QStringLiteral("&Exit"), this, &FrmChsMain::mnuExit_Click);
     exit->setObjectName(QStringLiteral("mnuExit"));
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("mnuEdit"));
+    QAction *paste = edit->addAction(QStringLiteral("&Paste Game"), this, &FrmChsMain::mnuPaste_Click);
+    paste->setObjectName(QStringLiteral("mnuPaste"));
+    paste->setShortcut(QKeySequence::Paste);
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     QAction *help0 = help->addAction(QStringLiteral("&Help"), this, &FrmChsMain::mnuHelp0_Click);
@@ -325,6 +335,20 @@ void FrmChsMain::openPath(const std::string &path) {
 }
 
 void FrmChsMain::mnuExit_Click() { close(); }
+
+void FrmChsMain::setMailSeams(GameChooser *chooser, Clipboard *clipboard) {
+    if (!chooser && !ownChooser_)
+        ownChooser_ = std::make_unique<QtGameChooser>(this);
+    if (!clipboard && !ownClipboard_)
+        ownClipboard_ = std::make_unique<QtClipboard>();
+    core_.Chooser = chooser ? chooser : ownChooser_.get();
+    clipboard_ = clipboard ? clipboard : ownClipboard_.get();
+}
+
+void FrmChsMain::mnuPaste_Click() {
+    core_.PasteGame(clipboard_->Text());
+    refresh();
+}
 
 void FrmChsMain::mnuHelp0_Click() {
     // One Help window at most. It has no owner, so it is not modal, stays beside

@@ -18,6 +18,10 @@ class QLabel;
 class QListView;
 class QPushButton;
 
+namespace quorvane::mail {
+class GMimeMessageParser;
+}
+
 namespace quorvane::ui {
 
 class PieceWidget;
@@ -38,6 +42,11 @@ public:
     void mnuExit_Click();
     void mnuHelp0_Click();
     void mnuAbout_Click();
+    // Edit > Paste Game: the game in the clipboard's text.
+    void mnuPaste_Click();
+
+    // Tests script the game chooser and the clipboard (null: the Qt ones).
+    void setMailSeams(GameChooser *chooser, Clipboard *clipboard);
 
     // Opens a record as File > Open does once the dialog has reported path.
     void openPath(const std::string &path);
@@ -61,6 +70,10 @@ private:
     std::unique_ptr<FileDialog> ownDialog_;
     std::unique_ptr<MessageBox> ownBox_;
     ChsMain core_;
+    std::unique_ptr<mail::GMimeMessageParser> mailParser_;
+    std::unique_ptr<GameChooser> ownChooser_;
+    std::unique_ptr<Clipboard> ownClipboard_;
+    Clipboard *clipboard_ = nullptr;
 
     std::array<PieceWidget *, board::kPieceCount> pieces_{};
     QLabel *lblWhitePlayer_ = nullptr;

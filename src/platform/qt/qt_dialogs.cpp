@@ -1,7 +1,9 @@
 #include "platform/qt/qt_dialogs.h"
 
+#include <QClipboard>
 #include <QFile>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -32,6 +34,10 @@ void QtMessageBox::Show(const std::string &text, int style, const std::optional<
     box.setIcon((style & vbCritical) == vbCritical ? QMessageBox::Critical : QMessageBox::NoIcon);
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
+}
+
+std::string QtClipboard::Text() {
+    return QGuiApplication::clipboard()->text().toStdString();
 }
 
 } // namespace quorvane

@@ -1,5 +1,5 @@
 #pragma once
-// The Qt versions of the open-file dialog and the message box.
+// The Qt versions of the open-file dialog, the message box and the clipboard.
 
 #include "platform/dialogs.h"
 
@@ -27,6 +27,11 @@ public:
 
 private:
     QWidget *parent_;
+};
+
+class QtClipboard : public Clipboard {
+public:
+    std::string Text() override;
 };
 
 } // namespace quorvane
