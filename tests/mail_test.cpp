@@ -335,7 +335,7 @@ std::string Repeat(const std::string &piece, int times) {
 TEST(MailHostile, BrokenMessagesNeverCrashOrHang) {
     const std::string record = testing::ReadTestData("file1.txt");
     std::string nested = Message("Content-Type: multipart/mixed; boundary=\"b0\"\n", "");
-    for (int i = 1; i < 100000; ++i)
+    for (int i = 1; i < 20000; ++i)
         nested += "--b" + std::to_string(i - 1) + "\nContent-Type: multipart/mixed; boundary=\"b" + std::to_string(i) +
                   "\"\n\n";
     nested += record;
@@ -351,11 +351,11 @@ TEST(MailHostile, BrokenMessagesNeverCrashOrHang) {
         {"boundary missing", Message("Content-Type: multipart/mixed\n", "--x\n\n" + record), true},
         {"unknown charset", Message("Content-Type: text/plain; charset=x-no-such-charset\n", record), true},
         {"charset that lies", Message("Content-Type: text/plain; charset=utf-8\n", "caf\xE9\n" + record), true},
-        {"huge header", Message("X-Long: " + std::string(4 << 20, 'a') + "\n", record), true},
-        {"many headers", Message(Repeat("X-Many: value\n", 1000000), record), true},
+        {"huge header", Message("X-Long: " + std::string(1 << 20, 'a') + "\n", record), true},
+        {"many headers", Message(Repeat("X-Many: value\n", 50000), record), true},
         {"many short parts",
          Message("Content-Type: multipart/mixed; boundary=\"p\"\n",
-                 Repeat("--p\nContent-Type: text/plain\n\nx\n", 200000) + "--p\n\n" + record),
+                 Repeat("--p\nContent-Type: text/plain\n\nx\n", 20000) + "--p\n\n" + record),
          true},
         {"binary attachment",
          Message("Content-Type: multipart/mixed; boundary=\"q\"\n",

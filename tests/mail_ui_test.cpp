@@ -1,6 +1,7 @@
 // E-mail through the real window: Edit > Paste Game, a mailbox opened with
 // File > Open, and the game chooser's keys.
 
+#include "ui/app.h"
 #include "ui/game_chooser.h"
 #include "platform/qt/qt_dialogs.h"
 #include "ui_support.h"
@@ -87,6 +88,24 @@ TEST(MailWindow, MailboxFileThroughFileOpen) {
               QStringLiteral("text files *.txt (*.txt);;e-mail messages (*.eml *.mbox)"));
     EXPECT_EQ(w.list()->model()->rowCount(), 30);
     EXPECT_EQ(w.window.findChild<QLabel *>("lblFileName")->text(), QStringLiteral("games.mbox"));
+}
+
+TEST(MailWindow, CommandLineSaysWhyAMessageHadNoGame) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("broken.eml"));
+    {
+        std::ofstream out(path.toStdString(), std::ios::binary);
+        out << "Subject: game\n\n;Title: Chess Game\n;White: w\n\n1. e2-e4\n";
+    }
+    Module1 module;
+    testing::ScriptedDialog dialog;
+    testing::RecordingBox box;
+    ::testing::internal::CaptureStderr();
+    auto start = ui::startQuorvane({"quorvane", path}, module, &dialog, &box);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown[0].title, std::optional<std::string>("Invalid File"));
+    EXPECT_NE(err.find(path.toStdString() + ": no complete game record in the message\n"), std::string::npos) << err;
 }
 
 TEST(MailWindow, ChooserKeys) {

@@ -5,6 +5,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <cstdio>
+
 namespace quorvane::ui {
 
 StartUp startQuorvane(const QStringList &arguments, Module1 &module, FileDialog *dialog, MessageBox *box) {
@@ -37,8 +39,14 @@ StartUp startQuorvane(const QStringList &arguments, Module1 &module, FileDialog 
     }
     result.window = std::make_unique<FrmChsMain>(module, dialog, box);
     result.window->show();
-    if (!files.isEmpty())
+    if (!files.isEmpty()) {
         result.window->openPath(toLocalPath(files.first()));
+        // The box says only "File not valid."; whoever started us from a shell
+        // also learns why a message gave no game.
+        const std::string &failure = result.window->core().MailFailure;
+        if (!failure.empty())
+            std::fprintf(stderr, "%s: %s\n", files.first().toLocal8Bit().constData(), failure.c_str());
+    }
     return result;
 }
 
