@@ -1,9 +1,9 @@
 // E-mail through the real window: Edit > Paste Game, a mailbox opened with
 // File > Open, and the game chooser's keys.
 
+#include "platform/qt/qt_dialogs.h"
 #include "ui/app.h"
 #include "ui/game_chooser.h"
-#include "platform/qt/qt_dialogs.h"
 #include "ui_support.h"
 
 #include <QAction>
