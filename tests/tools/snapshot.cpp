@@ -27,11 +27,11 @@ int main(int argc, char **argv) {
     }
     const QString what = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     if (what == QLatin1String("--chooser")) {
-        quorvane::ui::GameChooserDialog chooser({{"Tue Jun 01 20:11:16 GMT 2004", "knightowl_77", "quiet_bishop", 30},
-                                                 {"Wed Mar 17 21:35:25 GMT 1886", "Jos\xE9_queen_pusher66",
-                                                  "castle_wolf50", 49},
-                                                 {"Thu Jun 03 09:02:44 GMT 2004", "rook_lift", "knightowl_77", 118}},
-                                                nullptr);
+        quorvane::ui::GameChooserDialog chooser(
+            {{"Tue Jun 01 20:11:16 GMT 2004", "knightowl_77", "quiet_bishop", 30},
+             {"Wed Mar 17 21:35:25 GMT 1886", "Jos\xE9_queen_pusher66", "castle_wolf50", 49},
+             {"Thu Jun 03 09:02:44 GMT 2004", "rook_lift", "knightowl_77", 118}},
+            nullptr);
         chooser.show();
         QApplication::processEvents();
         return chooser.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
