@@ -2,10 +2,17 @@
 // text and hostile messages, read with the real MIME parser. A game found in a
 // message must replay exactly as the same record saved as a .txt file.
 
+#include "cli/to_pgn.h"
 #include "mail/gmime_parser.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
 
 namespace quorvane {
 namespace {
@@ -323,6 +330,42 @@ TEST(MailPaste, ClipboardTextThroughTheSameFinder) {
             EXPECT_EQ(h.form.lstMoveList.ListCount(), 0) << row.name;
         }
     }
+}
+
+TEST(MailToPgn, MessagesAndMailboxesOnTheCommandLine) {
+    const auto dir = std::filesystem::temp_directory_path() / ("quorvane-mail-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const auto write = [&](const char *name, const std::string &text) {
+        std::ofstream(dir / name, std::ios::binary) << text;
+        return (dir / name).string();
+    };
+    const std::string a = testing::ReadTestData("game_015.txt");
+    const std::string b = testing::ReadTestData("file1.txt");
+    const std::string txtA = write("a.txt", a);
+    const std::string txtB = write("b.txt", b);
+    const std::string eml =
+        write("a.eml", Message("Content-Type: text/plain\nContent-Transfer-Encoding: base64\n", Base64("Hi\n\n" + a)));
+    const std::string mbox =
+        write("two.mbox", "From x Tue Jun  1 20:11:16 2004\n" + Message("Content-Type: text/plain\n", b) +
+                              "\nFrom y Tue Jun  1 20:11:16 2004\nSubject: none\n\nhello\n"
+                              "\nFrom z Tue Jun  1 20:11:16 2004\n" +
+                              Message("Content-Type: text/plain\n", a));
+    const std::string empty = write("empty.eml", Message("Content-Type: text/plain\n", ";Title: x\n\n1. e2-e4\n"));
+    mail::GMimeMessageParser parser;
+    const auto convert = [&](const std::vector<std::string> &paths, std::string *err = nullptr) {
+        std::ostringstream out, errors;
+        cli::convertToPgn(paths, out, errors, &parser);
+        if (err)
+            *err = errors.str();
+        return out.str();
+    };
+    // The same games as the records themselves, in mailbox order.
+    EXPECT_EQ(convert({eml}), convert({txtA}));
+    EXPECT_EQ(convert({mbox}), convert({txtB, txtA}));
+    std::string err;
+    EXPECT_EQ(convert({empty}, &err), "");
+    EXPECT_EQ(err, empty + ": no complete game record in the message\n");
+    std::filesystem::remove_all(dir);
 }
 
 std::string Repeat(const std::string &piece, int times) {

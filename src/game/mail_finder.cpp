@@ -1,6 +1,9 @@
 #include "game/mail_finder.h"
 
 #include "game/mail_text.h"
+#include "platform/text_file.h"
+
+#include <exception>
 
 namespace quorvane {
 
@@ -161,6 +164,31 @@ MailScan FindGames(std::string_view bytes, MessageParser &parser) {
         return scan;
     for (const std::string &message : SplitMailbox(bytes))
         ScanMessage(message, parser, scan);
+    return scan;
+}
+
+std::optional<MailScan> ScanMailFile(FileSystem &files, const std::string &path, MessageParser &parser) {
+    std::string bytes;
+    try {
+        const auto stream = files.OpenTextFile(path);
+        if (stream->AtEndOfStream())
+            return std::nullopt;
+        std::string line = stream->ReadLine();
+        if (!StartsLikeMail(line))
+            return std::nullopt;
+        // MIME does not mind the CR LF of a saved message turning into LF.
+        bytes = std::move(line);
+        bytes += '\n';
+        while (!stream->AtEndOfStream())
+            bytes.append(stream->ReadLine()).append("\n");
+    } catch (const std::exception &) {
+        // Unreadable, or over the size limit: the record reader fails on it the
+        // designed way.
+        return std::nullopt;
+    }
+    MailScan scan = FindGames(bytes, parser);
+    if (!scan.titleSeen)
+        return std::nullopt;
     return scan;
 }
 

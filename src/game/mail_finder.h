@@ -5,6 +5,7 @@
 // exactly the bytes the same record saved as a .txt file would.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,6 +59,17 @@ bool HasTitleLine(std::string_view text);
 // The games of a message or mailbox file. Files whose first line opens no
 // message give an empty scan without being parsed.
 MailScan FindGames(std::string_view bytes, MessageParser &parser);
+
+class FileSystem;
+
+// Why e-mail gave no game, for whoever needs to say so.
+inline constexpr const char *kNoGameInMail = "no complete game record in the message";
+
+// The games of the file at path when its content is e-mail: its first line opens
+// a message and some message has a ";Title:" line. std::nullopt for every other
+// file, and for one that cannot be read, so the record reader takes it as
+// before; only the first line of a record is read here.
+std::optional<MailScan> ScanMailFile(FileSystem &files, const std::string &path, MessageParser &parser);
 
 // Pasted text: a whole message or mailbox when its first line says so, else the
 // text itself as a message body.

@@ -4,6 +4,8 @@
 // the user's events and then shows its controls.
 
 #include "board/board.h"
+#include "chess/pgn.h"
+#include "chess/record_game.h"
 #include "game/mail_finder.h"
 #include "game/module1.h"
 #include "platform/controls.h"
@@ -78,9 +80,14 @@ public:
     void StepBack();
     void HighlightMoveLine();
 
+    // The hidden list's half-moves as a game of chess, made on first use and
+    // kept until the list changes (a new load).
+    const chess::RecordGame &ChessGame();
+
     // FieldsPosition, with unset counted as 0.
     std::int64_t Position() const { return FieldsPosition.value_or(0); }
     Module1 &module() { return m_; }
+    MessageBox &messageBox() { return box_; }
 
 private:
     void FindSquare(const std::string &name);
@@ -96,6 +103,16 @@ private:
 
     Module1 &m_;
     MessageBox &box_;
+    // What Back must undo beyond the designed moves, per piece slot: the
+    // half-move that promoted it (-1 for none), and whether it was taken en
+    // passant (then it goes back beside the capturing pawn, not onto its square).
+    std::array<std::int64_t, board::kPieceCount> promotedAt_;
+    std::array<bool, board::kPieceCount> takenEnPassant_{};
+    std::optional<chess::RecordGame> chessGame_;
+    std::uint64_t chessGameRevision_ = 0;
 };
+
+// The PGN header lines of the record the reader last read.
+chess::PgnHeaders PgnHeadersOf(const Module1 &m);
 
 } // namespace quorvane

@@ -2,7 +2,6 @@
 // text. The record found in it goes through the same reader and loader as a
 // record file, so the replay and every rule of the load are the same.
 
-#include "game/mail_text.h"
 #include "logic/chs_main.h"
 
 #include <exception>
@@ -12,33 +11,14 @@ namespace quorvane {
 namespace {
 
 constexpr const char *kPastedName = "(pasted)";
-constexpr const char *kNoRecord = "no complete game record in the message";
 
 } // namespace
 
 bool ChsMain::OpenMailFile(const std::string &path) {
-    std::string bytes;
-    try {
-        const auto stream = m_.FileSystemObject().OpenTextFile(path);
-        if (stream->AtEndOfStream())
-            return false;
-        std::string line = stream->ReadLine();
-        if (!StartsLikeMail(line))
-            return false;
-        // MIME does not mind the CR LF of a saved message turning into LF.
-        bytes = std::move(line);
-        bytes += '\n';
-        while (!stream->AtEndOfStream())
-            bytes.append(stream->ReadLine()).append("\n");
-    } catch (const std::exception &) {
-        // Unreadable, or over the size limit: the record reader fails on it the
-        // designed way.
+    const std::optional<MailScan> scan = ScanMailFile(m_.FileSystemObject(), path, *MailParser);
+    if (!scan)
         return false;
-    }
-    const MailScan scan = FindGames(bytes, *MailParser);
-    if (!scan.titleSeen)
-        return false;
-    LoadFoundGame(path, scan);
+    LoadFoundGame(path, *scan);
     return true;
 }
 
@@ -68,9 +48,10 @@ void ChsMain::LoadFoundGame(const std::string &path, const MailScan &scan) {
         chosen = *picked;
     }
     if (scan.games.empty()) {
-        MailFailure = kNoRecord;
+        MailFailure = kNoGameInMail;
         // An empty record fails the count, which shows the designed box.
         LoadRecordText(path, std::string());
+        m_.strCountFailure = kNoGameInMail;
         return;
     }
     LoadRecordText(path, scan.games[chosen].record);

@@ -12,6 +12,15 @@ namespace quorvane {
 
 namespace {
 
+// A user's words for an errno from opening or reading a file.
+std::string UnreadableReason(int error) {
+    if (error == ENOENT || error == ENOTDIR)
+        return "no such file";
+    if (error == EACCES || error == EPERM)
+        return "permission denied";
+    return std::string("cannot be read (") + std::strerror(error) + ")";
+}
+
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
@@ -35,7 +44,8 @@ private:
 // Reads through a fixed buffer, so a huge line costs only its own length.
 class DiskTextStream : public TextStream {
 public:
-    DiskTextStream(int fd, const std::string &path) : fd_(fd), path_(path) {}
+    DiskTextStream(int fd, const std::string &path, DiskFileSystem::ReadFunction read)
+        : fd_(fd), path_(path), read_(read) {}
 
     bool AtEndOfStream() override { return !fill(); }
 
@@ -96,26 +106,29 @@ private:
             return false;
         pos_ = size_ = 0;
         for (;;) {
-            const ssize_t got = ::read(fd_.get(), buffer_, sizeof buffer_);
+            const ssize_t got = read_(fd_.get(), buffer_, sizeof buffer_);
             if (got > 0) {
                 size_ = static_cast<std::size_t>(got);
                 // A file that grows while it is read is held to the same limit.
                 total_ += got;
                 if (total_ > FileSystem::kMaxFileBytes)
-                    throw PlatformError("File too large: " + path_);
+                    throw PlatformError("File too large: " + path_, "too large");
                 return true;
             }
             if (got == 0) {
                 eof_ = true;
                 return false;
             }
+            // "Would block" is a failure like any other: waiting could take
+            // forever (a kernel log, a device posing as a regular file).
             if (errno != EINTR)
-                throw PlatformError("Cannot read " + path_ + ": " + std::strerror(errno));
+                throw PlatformError("Cannot read " + path_ + ": " + std::strerror(errno), UnreadableReason(errno));
         }
     }
 
     FileDescriptor fd_;
     std::string path_;
+    DiskFileSystem::ReadFunction read_;
     char buffer_[64 * 1024];
     std::size_t pos_ = 0;
     std::size_t size_ = 0;
@@ -165,23 +178,22 @@ std::unique_ptr<TextStream> OverlayFileSystem::OpenTextFile(const std::string &p
 
 std::unique_ptr<TextStream> DiskFileSystem::OpenTextFile(const std::string &path) {
     if (path.empty())
-        throw PlatformError("Bad file name or number: empty path");
-    // Non-blocking, so that opening a FIFO does not wait for a writer; fstat
-    // then refuses anything that is not a regular file.
+        throw PlatformError("Bad file name or number: empty path", "no such file");
+    // Non-blocking for the whole read: opening a FIFO does not wait for a
+    // writer, and a file that passes as regular but has no data ready (such as
+    // /proc/kmsg) fails its read instead of hanging the program. fstat then
+    // refuses anything that is not a regular file.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (fd.get() < 0)
-        throw PlatformError("Cannot open " + path + ": " + std::strerror(errno));
+        throw PlatformError("Cannot open " + path + ": " + std::strerror(errno), UnreadableReason(errno));
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0)
-        throw PlatformError("Cannot open " + path + ": " + std::strerror(errno));
+        throw PlatformError("Cannot open " + path + ": " + std::strerror(errno), UnreadableReason(errno));
     if (!S_ISREG(info.st_mode))
-        throw PlatformError("Not a regular file: " + path);
+        throw PlatformError("Not a regular file: " + path, "not a regular file");
     if (info.st_size > kMaxFileBytes)
-        throw PlatformError("File too large: " + path);
-    const int flags = ::fcntl(fd.get(), F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
-    return std::make_unique<DiskTextStream>(fd.release(), path);
+        throw PlatformError("File too large: " + path, "too large");
+    return std::make_unique<DiskTextStream>(fd.release(), path, read_);
 }
 
 std::string FileSystem::GetFileName(const std::string &path) {
