@@ -80,6 +80,8 @@ const SpecialCase kCases[] = {
      {{0, "a8", true, ""}}},
 };
 
+void PrintTo(const SpecialCase &c, std::ostream *out) { *out << c.name; }
+
 class SpecialMoves : public ::testing::TestWithParam<SpecialCase> {};
 
 TEST_P(SpecialMoves, ForwardBackAndAcrossJumps) {

@@ -10,8 +10,12 @@ namespace quorvane::chess::detail {
 
 using Bitboard = std::uint64_t;
 
-constexpr Bitboard bit(int square) { return Bitboard{1} << square; }
-constexpr int lowest(Bitboard b) { return std::countr_zero(b); }
+constexpr Bitboard bit(int square) {
+    return Bitboard{1} << square;
+}
+constexpr int lowest(Bitboard b) {
+    return std::countr_zero(b);
+}
 // Removes and returns the lowest square of a non-empty set.
 constexpr int popLowest(Bitboard &b) {
     const int square = std::countr_zero(b);
@@ -26,10 +30,8 @@ struct Step {
     int file;
     int rank;
 };
-constexpr std::array<Step, 8> kDirections{{
-    {0, 1}, {1, 1}, {1, 0}, {-1, 1}, // N, NE, E, NW
-    {0, -1}, {-1, -1}, {-1, 0}, {1, -1}, // S, SW, W, SE
-}};
+// N, NE, E, NW, then S, SW, W, SE.
+constexpr std::array<Step, 8> kDirections{{{0, 1}, {1, 1}, {1, 0}, {-1, 1}, {0, -1}, {-1, -1}, {-1, 0}, {1, -1}}};
 constexpr int kNorth = 0, kNorthEast = 1, kEast = 2, kNorthWest = 3;
 constexpr int kSouth = 4, kSouthWest = 5, kWest = 6, kSouthEast = 7;
 
@@ -48,7 +50,9 @@ struct Tables {
     std::array<std::array<Bitboard, 64>, 64> line{};
 };
 
-constexpr bool onBoard(int file, int rank) { return file >= 0 && file < 8 && rank >= 0 && rank < 8; }
+constexpr bool onBoard(int file, int rank) {
+    return file >= 0 && file < 8 && rank >= 0 && rank < 8;
+}
 
 constexpr Bitboard steps(int square, const std::array<Step, 8> &table) {
     Bitboard b = 0;

@@ -59,21 +59,23 @@ std::optional<Position> Position::fromFen(std::string_view fen, std::string *err
     int rank = 7, file = 0;
     for (const char c : fields[0]) {
         if (c == '/') {
-            if (file != 8 || rank == 0)
-                return fail(error, "rank " + std::to_string(8 - rank) + " of the board does not hold 8 squares");
+            if (rank == 0)
+                return fail(error, "the board has more than 8 ranks");
+            if (file != 8)
+                return fail(error, "rank " + std::to_string(rank + 1) + " of the board does not hold 8 squares");
             --rank;
             file = 0;
         } else if (c >= '1' && c <= '8') {
             file += c - '0';
             if (file > 8)
-                return fail(error, "rank " + std::to_string(8 - rank) + " of the board holds more than 8 squares");
+                return fail(error, "rank " + std::to_string(rank + 1) + " of the board holds more than 8 squares");
         } else {
             const char lower = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
             const auto at = kPieceLetters.find(lower);
             if (at == std::string_view::npos)
                 return fail(error, std::string("'") + c + "' is not a piece letter");
             if (file > 7)
-                return fail(error, "rank " + std::to_string(8 - rank) + " of the board holds more than 8 squares");
+                return fail(error, "rank " + std::to_string(rank + 1) + " of the board holds more than 8 squares");
             const Color color = c == lower ? Color::Black : Color::White;
             p.put(makeSquare(file, rank), pieceCode(static_cast<PieceType>(at + 1), color));
             ++file;
@@ -92,8 +94,8 @@ std::optional<Position> Position::fromFen(std::string_view fen, std::string *err
     p.castling_ = 0;
     if (fields[2] != "-") {
         for (const char c : fields[2]) {
-            const auto row = std::find_if(kCastlings.begin(), kCastlings.end(),
-                                          [c](const Castling &k) { return k.fenLetter == c; });
+            const auto row =
+                std::find_if(kCastlings.begin(), kCastlings.end(), [c](const Castling &k) { return k.fenLetter == c; });
             if (row == kCastlings.end() || (p.castling_ & row->right) || fields[2].size() > 4)
                 return fail(error, "castling rights \"" + std::string(fields[2]) + "\" are not - or KQkq");
             p.castling_ |= row->right;
@@ -147,8 +149,8 @@ std::string Position::validate() const {
         const int step = pawnStep(mover);
         const int pushed = enPassant_ + step;
         const int origin = enPassant_ - step;
-        if (rankOf(enPassant_) != (mover == Color::White ? 2 : 5) || board_[enPassant_] != 0 ||
-            board_[origin] != 0 || board_[pushed] != pieceCode(PieceType::Pawn, mover))
+        if (rankOf(enPassant_) != (mover == Color::White ? 2 : 5) || board_[enPassant_] != 0 || board_[origin] != 0 ||
+            board_[pushed] != pieceCode(PieceType::Pawn, mover))
             return "the en passant square " + squareName(enPassant_) + " does not follow a pawn's double step";
     }
     if (attackedBy(side_, kingSquare(opposite(side_)), occupied()))

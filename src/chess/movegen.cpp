@@ -154,8 +154,12 @@ bool Position::hasLegalMove() const {
     return !list.empty();
 }
 
-bool Position::isCheckmate() const { return inCheck() && !hasLegalMove(); }
-bool Position::isStalemate() const { return !inCheck() && !hasLegalMove(); }
+bool Position::isCheckmate() const {
+    return inCheck() && !hasLegalMove();
+}
+bool Position::isStalemate() const {
+    return !inCheck() && !hasLegalMove();
+}
 
 std::uint64_t perft(Position &position, int depth) {
     if (depth <= 0)

@@ -18,7 +18,9 @@ constexpr std::array<char16_t, 32> kHighControls{
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && isSpace(s.front()))
@@ -28,7 +30,9 @@ std::string_view trim(std::string_view s) {
     return s;
 }
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool startsWithNoCase(std::string_view s, std::string_view prefix) {
     if (s.size() < prefix.size())
@@ -152,8 +156,8 @@ RecordDate parseRecordDate(std::string_view dateLine) {
     int day = 0, month = 0, year = 0;
     const std::string text = headerText(dateLine, "Date");
     for (const std::string_view w : words(text)) {
-        if (!month && w.size() >= 3 && w.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") ==
-                                           std::string_view::npos) {
+        if (!month && w.size() >= 3 &&
+            w.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") == std::string_view::npos) {
             for (std::size_t m = 0; m < kMonths.size(); ++m)
                 if (startsWithNoCase(w, kMonths[m]))
                     month = static_cast<int>(m) + 1;

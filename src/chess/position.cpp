@@ -12,9 +12,8 @@ namespace quorvane::chess {
 using namespace detail;
 
 namespace {
-constexpr std::array<PieceType, 8> kBackRank{PieceType::Rook,  PieceType::Knight, PieceType::Bishop,
-                                             PieceType::Queen, PieceType::King,   PieceType::Bishop,
-                                             PieceType::Knight, PieceType::Rook};
+constexpr std::array<PieceType, 8> kBackRank{PieceType::Rook, PieceType::Knight, PieceType::Bishop, PieceType::Queen,
+                                             PieceType::King, PieceType::Bishop, PieceType::Knight, PieceType::Rook};
 } // namespace
 
 std::string squareName(int square) {
@@ -89,7 +88,9 @@ std::optional<Piece> Position::pieceAt(int square) const {
     return Piece{typeOf(board_[square]), colorOf(board_[square])};
 }
 
-int Position::kingSquare(Color color) const { return lowest(pieces(color, PieceType::King)); }
+int Position::kingSquare(Color color) const {
+    return lowest(pieces(color, PieceType::King));
+}
 
 std::uint64_t Position::attackersTo(int square, std::uint64_t occupancy) const {
     const Bitboard queens = byType_[index(PieceType::Queen)];
@@ -111,7 +112,9 @@ bool Position::attackedBy(Color attacker, int square, std::uint64_t occupancy) c
            (bishopAttacks(square, occupancy) & them & (byType_[index(PieceType::Bishop)] | queens));
 }
 
-bool Position::inCheck() const { return attackedBy(opposite(side_), kingSquare(side_), occupied()); }
+bool Position::inCheck() const {
+    return attackedBy(opposite(side_), kingSquare(side_), occupied());
+}
 
 void Position::makeMove(const Move &move) {
     Undo undo;
@@ -153,8 +156,8 @@ void Position::makeMove(const Move &move, Undo &undo) {
         halfmove_ = 0;
         if (rankOf(move.to) == lastRank(side_)) {
             const PieceType p = move.promotion;
-            const bool named = p == PieceType::Queen || p == PieceType::Rook || p == PieceType::Bishop ||
-                               p == PieceType::Knight;
+            const bool named =
+                p == PieceType::Queen || p == PieceType::Rook || p == PieceType::Bishop || p == PieceType::Knight;
             placed = pieceCode(named ? p : PieceType::Queen, side_);
         }
     }

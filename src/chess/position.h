@@ -23,13 +23,21 @@ struct Piece {
     friend bool operator==(const Piece &, const Piece &) = default;
 };
 
-constexpr Color opposite(Color c) { return c == Color::White ? Color::Black : Color::White; }
+constexpr Color opposite(Color c) {
+    return c == Color::White ? Color::Black : Color::White;
+}
 
 // Squares are 0..63: a1 = 0, b1 = 1, ..., h1 = 7, a2 = 8, ..., h8 = 63.
 constexpr int kNoSquare = -1;
-constexpr int fileOf(int square) { return square & 7; }
-constexpr int rankOf(int square) { return square >> 3; }
-constexpr int makeSquare(int file, int rank) { return rank * 8 + file; }
+constexpr int fileOf(int square) {
+    return square & 7;
+}
+constexpr int rankOf(int square) {
+    return square >> 3;
+}
+constexpr int makeSquare(int file, int rank) {
+    return rank * 8 + file;
+}
 // "e4"; the empty text for a number that is no square.
 std::string squareName(int square);
 // "e4" gives 28; anything but a lower-case file and a rank digit gives nothing.
@@ -47,9 +55,9 @@ struct Move {
     // (and promotion) plays the same.
     std::uint8_t flags = 0;
 
-    static constexpr std::uint8_t kCapture = 1;   // includes en passant
+    static constexpr std::uint8_t kCapture = 1; // includes en passant
     static constexpr std::uint8_t kEnPassant = 2;
-    static constexpr std::uint8_t kCastling = 4;  // the king's move: e1g1, e1c1, e8g8, e8c8
+    static constexpr std::uint8_t kCastling = 4; // the king's move: e1g1, e1c1, e8g8, e8c8
     static constexpr std::uint8_t kDoublePush = 8;
 
     bool isCapture() const { return (flags & kCapture) != 0; }

@@ -37,11 +37,20 @@ constexpr std::array<CastlingToken, 6> kCastlingTokens{{
 
 std::optional<PieceType> promotionLetter(char c) {
     switch (c) {
-    case 'Q': case 'q': return PieceType::Queen;
-    case 'R': case 'r': return PieceType::Rook;
-    case 'B': case 'b': return PieceType::Bishop;
-    case 'N': case 'n': return PieceType::Knight;
-    default: return std::nullopt;
+    case 'Q':
+    case 'q':
+        return PieceType::Queen;
+    case 'R':
+    case 'r':
+        return PieceType::Rook;
+    case 'B':
+    case 'b':
+        return PieceType::Bishop;
+    case 'N':
+    case 'n':
+        return PieceType::Knight;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -78,7 +87,9 @@ Token readToken(std::string_view text) {
     return token;
 }
 
-const char *colorName(Color c) { return c == Color::White ? "White" : "Black"; }
+const char *colorName(Color c) {
+    return c == Color::White ? "White" : "Black";
+}
 
 // The legal move a token names, or why there is none.
 std::optional<Move> findMove(const Position &position, const MoveList &legal, const Token &token,
@@ -100,8 +111,8 @@ std::optional<Move> findMove(const Position &position, const MoveList &legal, co
         return std::nullopt;
     }
     if (piece->color != position.sideToMove()) {
-        why = text + " is not a legal move (the piece on " + squareName(token.from) + " is " +
-              colorName(piece->color) + "'s)";
+        why = text + " is not a legal move (the piece on " + squareName(token.from) + " is " + colorName(piece->color) +
+              "'s)";
         return std::nullopt;
     }
     const PieceType promotion = token.promotion == PieceType::None ? PieceType::Queen : token.promotion;

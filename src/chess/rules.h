@@ -11,15 +11,23 @@
 
 namespace quorvane::chess::detail {
 
-constexpr int index(Color c) { return static_cast<int>(c); }
-constexpr int index(PieceType t) { return static_cast<int>(t); }
+constexpr int index(Color c) {
+    return static_cast<int>(c);
+}
+constexpr int index(PieceType t) {
+    return static_cast<int>(t);
+}
 
 // A square's content: 0 for empty, else type | colour << 3.
 constexpr std::uint8_t pieceCode(PieceType t, Color c) {
     return static_cast<std::uint8_t>(index(t) | index(c) << 3);
 }
-constexpr PieceType typeOf(std::uint8_t code) { return static_cast<PieceType>(code & 7); }
-constexpr Color colorOf(std::uint8_t code) { return static_cast<Color>(code >> 3); }
+constexpr PieceType typeOf(std::uint8_t code) {
+    return static_cast<PieceType>(code & 7);
+}
+constexpr Color colorOf(std::uint8_t code) {
+    return static_cast<Color>(code >> 3);
+}
 
 constexpr std::uint8_t kWhiteKingSide = 1, kWhiteQueenSide = 2, kBlackKingSide = 4, kBlackQueenSide = 8;
 
@@ -54,11 +62,16 @@ constexpr std::array<std::uint8_t, 64> makeRightsKept() {
 inline constexpr std::array<std::uint8_t, 64> kRightsKept = makeRightsKept();
 
 // Rank steps and ranks that differ by colour.
-constexpr int pawnStep(Color c) { return c == Color::White ? 8 : -8; }
-constexpr int pawnStartRank(Color c) { return c == Color::White ? 1 : 6; }
-constexpr int lastRank(Color c) { return c == Color::White ? 7 : 0; }
+constexpr int pawnStep(Color c) {
+    return c == Color::White ? 8 : -8;
+}
+constexpr int pawnStartRank(Color c) {
+    return c == Color::White ? 1 : 6;
+}
+constexpr int lastRank(Color c) {
+    return c == Color::White ? 7 : 0;
+}
 
-constexpr std::array<PieceType, 4> kPromotions{PieceType::Queen, PieceType::Rook, PieceType::Bishop,
-                                               PieceType::Knight};
+constexpr std::array<PieceType, 4> kPromotions{PieceType::Queen, PieceType::Rook, PieceType::Bishop, PieceType::Knight};
 
 } // namespace quorvane::chess::detail

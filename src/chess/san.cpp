@@ -12,19 +12,31 @@ namespace {
 
 std::optional<PieceType> pieceFromLetter(char c) {
     switch (c) {
-    case 'N': return PieceType::Knight;
-    case 'B': return PieceType::Bishop;
-    case 'R': return PieceType::Rook;
-    case 'Q': return PieceType::Queen;
-    case 'K': return PieceType::King;
-    default: return std::nullopt;
+    case 'N':
+        return PieceType::Knight;
+    case 'B':
+        return PieceType::Bishop;
+    case 'R':
+        return PieceType::Rook;
+    case 'Q':
+        return PieceType::Queen;
+    case 'K':
+        return PieceType::King;
+    default:
+        return std::nullopt;
     }
 }
 
-char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
-bool isFile(char c) { return c >= 'a' && c <= 'h'; }
-bool isRank(char c) { return c >= '1' && c <= '8'; }
+bool isFile(char c) {
+    return c >= 'a' && c <= 'h';
+}
+bool isRank(char c) {
+    return c >= '1' && c <= '8';
+}
 
 } // namespace
 
@@ -56,11 +68,20 @@ std::string Position::toSan(const Move &move) const {
         const Bitboard occupancy = occupied();
         Bitboard reach = 0;
         switch (type) {
-        case PieceType::Knight: reach = kTables.knight[move.to]; break;
-        case PieceType::Bishop: reach = bishopAttacks(move.to, occupancy); break;
-        case PieceType::Rook: reach = rookAttacks(move.to, occupancy); break;
-        case PieceType::Queen: reach = rookAttacks(move.to, occupancy) | bishopAttacks(move.to, occupancy); break;
-        default: break;
+        case PieceType::Knight:
+            reach = kTables.knight[move.to];
+            break;
+        case PieceType::Bishop:
+            reach = bishopAttacks(move.to, occupancy);
+            break;
+        case PieceType::Rook:
+            reach = rookAttacks(move.to, occupancy);
+            break;
+        case PieceType::Queen:
+            reach = rookAttacks(move.to, occupancy) | bishopAttacks(move.to, occupancy);
+            break;
+        default:
+            break;
         }
         const Bitboard twins = reach & pieces(side_, type) & ~bit(move.from);
         if (twins) {

@@ -12,6 +12,8 @@
 
 #include <array>
 #include <memory>
+#include <string>
+#include <unordered_map>
 
 class QAbstractListModel;
 class QLabel;
@@ -73,6 +75,8 @@ private:
 
     std::unique_ptr<FileDialog> ownDialog_;
     std::unique_ptr<MessageBox> ownBox_;
+    // The box the logic is given: it refreshes the view before it shows.
+    std::unique_ptr<MessageBox> refreshingBox_;
     ChsMain core_;
     std::unique_ptr<mail::GMimeMessageParser> mailParser_;
     std::unique_ptr<GameChooser> ownChooser_;
@@ -93,6 +97,8 @@ private:
     QPointer<QWidget> help_;
     ExportCommands *export_ = nullptr;
     bool syncingSelection_ = false;
+    // The start of each auto-sizing label's caption as last shown.
+    std::unordered_map<const QLabel *, std::string> shownCaptions_;
 };
 
 } // namespace quorvane::ui
