@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 #include "cli/to_pgn.h"
 #include "game/module1.h"
+#include "mail/gmime_parser.h"
 #include "ui/app.h"
 
 #include <QApplication>
@@ -28,7 +29,10 @@ int main(int argc, char *argv[]) {
         return 1;
     case Action::ToPgn:
         std::ios::sync_with_stdio(false);
-        return quorvane::cli::convertToPgn(command.files, std::cout, std::cerr);
+        {
+            quorvane::mail::GMimeMessageParser mail;
+            return quorvane::cli::convertToPgn(command.files, std::cout, std::cerr, &mail);
+        }
     case Action::Window:
         break;
     }

@@ -35,6 +35,7 @@ class RecordingClipboard : public Clipboard {
 public:
     std::vector<std::string> texts;
     void SetText(const std::string &text) override { texts.push_back(text); }
+    std::string Text() override { return texts.empty() ? std::string() : texts.back(); }
 };
 
 std::string ReadFile(const fs::path &path) {

@@ -67,25 +67,21 @@ private:
     std::shared_ptr<std::vector<std::string>> lines_;
 };
 
-} // namespace
-
-RecordsRead readRecords(const std::string &path) {
-    RecordsRead result;
-    Module1 m;
-    m.objFileSystem = std::make_unique<ReadOnceFileSystem>();
-    m.strFileName = path;
+// Both reading passes over m.strFileName; false with the reason in result when
+// the record could not be read.
+bool ReadOne(Module1 &m, RecordsRead &result) {
     bool failed = false;
     CountMoveLines(m, [&failed] { failed = true; });
     if (failed) {
         result.failure = m.strCountFailure;
-        return result;
+        return false;
     }
     try {
         ReadGameFile(m);
     } catch (const std::exception &) {
         // The window's loader stops quietly here; the file changed between the passes.
         result.failure = "changed while it was read";
-        return result;
+        return false;
     }
     GameRecord record;
     record.headers = PgnHeadersOf(m);
@@ -96,13 +92,37 @@ RecordsRead readRecords(const std::string &path) {
         record.tokens.emplace_back(black);
     }
     result.records.push_back(std::move(record));
+    return true;
+}
+
+} // namespace
+
+RecordsRead readRecords(const std::string &path, MessageParser *mail) {
+    RecordsRead result;
+    Module1 m;
+    m.strFileName = path;
+    DiskFileSystem disk;
+    const std::optional<MailScan> scan = mail ? ScanMailFile(disk, path, *mail) : std::nullopt;
+    if (!scan) {
+        m.objFileSystem = std::make_unique<ReadOnceFileSystem>();
+        ReadOne(m, result);
+        return result;
+    }
+    if (scan->games.empty())
+        result.failure = kNoGameInMail;
+    // Each game found is read under the message's path, as the window reads it.
+    for (const FoundGame &game : scan->games) {
+        m.objFileSystem = std::make_unique<OverlayFileSystem>(std::make_unique<DiskFileSystem>(), path, game.record);
+        if (!ReadOne(m, result))
+            break;
+    }
     return result;
 }
 
-int convertToPgn(const std::vector<std::string> &paths, std::ostream &out, std::ostream &err) {
+int convertToPgn(const std::vector<std::string> &paths, std::ostream &out, std::ostream &err, MessageParser *mail) {
     int status = 0;
     for (const std::string &path : paths) {
-        const RecordsRead read = readRecords(path);
+        const RecordsRead read = readRecords(path, mail);
         if (!read.failure.empty()) {
             err << path << ": " << read.failure << '\n';
             status = 1;

@@ -2,6 +2,7 @@
 // quorvane --to-pgn: records to PGN on standard output, with no window.
 
 #include "chess/pgn.h"
+#include "game/mail_finder.h"
 
 #include <ostream>
 #include <string>
@@ -24,12 +25,15 @@ struct RecordsRead {
 };
 
 // Reads the records a path holds, through the window's own two reading passes.
-// Every file kind the command line accepts goes through here.
-RecordsRead readRecords(const std::string &path);
+// Every file kind the command line accepts goes through here. With a mail
+// parser, a saved message gives its game and a mailbox every game it holds, in
+// order.
+RecordsRead readRecords(const std::string &path, MessageParser *mail = nullptr);
 
 // Converts each path in turn, writing its games to out and one "FILE: REASON"
 // line to err for each record that could not be read or stopped at an illegal
 // half-move. Returns the exit status: 0 when every game came out whole, else 1.
-int convertToPgn(const std::vector<std::string> &paths, std::ostream &out, std::ostream &err);
+int convertToPgn(const std::vector<std::string> &paths, std::ostream &out, std::ostream &err,
+                 MessageParser *mail = nullptr);
 
 } // namespace quorvane::cli

@@ -6,6 +6,7 @@
 #include "board/board.h"
 #include "chess/pgn.h"
 #include "chess/record_game.h"
+#include "game/mail_finder.h"
 #include "game/module1.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
@@ -42,11 +43,22 @@ public:
     // False only between a failed count and the loader's test right after it.
     bool Status = false;
 
+    // ---- E-mail ----
+    // Both null unless the window provides them; without a parser every file
+    // is read as a record.
+    MessageParser *MailParser = nullptr;
+    GameChooser *Chooser = nullptr;
+    // Why the last open or paste of e-mail gave no game; empty when it did.
+    std::string MailFailure;
+
     // ---- Events ----
     void Form_Initialize();
     void mnuOpen_Click();
     // What File > Open does once the dialog has reported path.
     void OpenFile(const std::string &path);
+    // Edit > Paste Game with the clipboard's text (UTF-8): the game in it, shown
+    // under the name "(pasted)".
+    void PasteGame(const std::string &text);
     void cmdNext_Click();
     void cmdBack_Click();
     void lstMoveList_DblClick();
@@ -79,6 +91,15 @@ public:
 
 private:
     void FindSquare(const std::string &name);
+    // Opens path as e-mail when its content is e-mail; false leaves it to the
+    // record reader.
+    bool OpenMailFile(const std::string &path);
+    // Loads a game found in e-mail, or the "Invalid File" box for none; a
+    // mailbox's several games go through the chooser first.
+    void LoadFoundGame(const std::string &path, const MailScan &scan);
+    // Loads record through the designed reader and loader as if it were the
+    // file at path.
+    void LoadRecordText(const std::string &path, std::string record);
 
     Module1 &m_;
     MessageBox &box_;

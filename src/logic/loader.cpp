@@ -13,15 +13,22 @@ namespace {
 
 // The open dialog's filters, the one chosen at first on top; each is
 // "description|pattern", patterns separated by ";".
-constexpr std::string_view kOpenFilters[] = {
-    "text files *.txt|*.txt",
-    "All files|*",
+// Saved messages are offered only when a message parser is there to read them.
+struct OpenFilterRow {
+    std::string_view filter;
+    bool needsMail;
+};
+constexpr OpenFilterRow kOpenFilters[] = {
+    {"text files *.txt|*.txt", false},
+    {"e-mail messages|*.eml;*.mbox", true},
+    {"All files|*", false},
 };
 
-std::string OpenFilter() {
+std::string OpenFilter(bool mail) {
     std::string filter;
-    for (const std::string_view row : kOpenFilters)
-        filter.append(filter.empty() ? "" : "|").append(row);
+    for (const OpenFilterRow &row : kOpenFilters)
+        if (mail || !row.needsMail)
+            filter.append(filter.empty() ? "" : "|").append(row.filter);
     return filter;
 }
 
@@ -34,7 +41,7 @@ void ChsMain::Form_Initialize() { Status = true; }
 
 void ChsMain::mnuOpen_Click() {
     try {
-        CommonDialog1.Filter = OpenFilter();
+        CommonDialog1.Filter = OpenFilter(MailParser != nullptr);
         // Where the record opened last lies (by the dialog, a drop or the command
         // line): the next one is most likely beside it.
         CommonDialog1.InitDir = FolderOf(m_.strFileName);
@@ -48,6 +55,8 @@ void ChsMain::mnuOpen_Click() {
 }
 
 void ChsMain::OpenFile(const std::string &path) {
+    if (MailParser && OpenMailFile(path))
+        return;
     // Any failure from here on ends the command quietly; what was done stays.
     try {
         m_.strFileName = path;

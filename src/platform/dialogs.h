@@ -2,8 +2,10 @@
 // The dialogs and the clipboard the program uses, as small interfaces: the
 // windows get the Qt versions, tests get scripted ones.
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quorvane {
 
@@ -37,6 +39,8 @@ public:
     virtual ~Clipboard() = default;
     // Replaces the clipboard's contents with text (UTF-8).
     virtual void SetText(const std::string &text) = 0;
+    // Its plain text as UTF-8; empty when it holds none.
+    virtual std::string Text() = 0;
 };
 
 // Message box styles: the button set plus the icon.
@@ -53,6 +57,23 @@ public:
     virtual ~MessageBox() = default;
     // Modal; returns when the user closes the box.
     virtual void Show(const std::string &text, int style, const std::optional<std::string> &title = std::nullopt) = 0;
+};
+
+// One line of the game chooser (Windows-1252 bytes, shown decoded).
+struct GameChoice {
+    std::string date;
+    std::string white;
+    std::string black;
+    int moveLines = 0;
+};
+
+// Lets the user pick one of the games a mailbox holds.
+class GameChooser {
+public:
+    virtual ~GameChooser() = default;
+    // Modal. The index of the chosen game, or std::nullopt when the user
+    // cancelled.
+    virtual std::optional<std::size_t> Choose(const std::vector<GameChoice> &games) = 0;
 };
 
 } // namespace quorvane

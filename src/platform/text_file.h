@@ -54,4 +54,23 @@ private:
     ReadFunction read_;
 };
 
+// A stream over text held in memory, with the disk stream's line rules.
+std::unique_ptr<TextStream> OpenMemoryText(std::string text);
+
+// Serves one path from text held in memory and every other path from the file
+// system beneath it. A record found inside an e-mail is read this way, under the
+// message's own path, by the same reader as a record on disk.
+class OverlayFileSystem : public FileSystem {
+public:
+    OverlayFileSystem(std::unique_ptr<FileSystem> base, std::string path, std::string text);
+    std::unique_ptr<TextStream> OpenTextFile(const std::string &path) override;
+    // Gives the file system beneath back; this one serves nothing afterwards.
+    std::unique_ptr<FileSystem> TakeBase() { return std::move(base_); }
+
+private:
+    std::unique_ptr<FileSystem> base_;
+    std::string path_;
+    std::string text_;
+};
+
 } // namespace quorvane

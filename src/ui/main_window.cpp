@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include "mail/gmime_parser.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/twips.h"
 #include "ui/about_window.h"
@@ -10,6 +11,7 @@
 #include "ui/classic_controls.h"
 #include "ui/export_commands.h"
 #include "ui/fonts.h"
+#include "ui/game_chooser.h"
 #include "ui/help_window.h"
 #include "ui/refreshing_box.h"
 #include "ui/text_codec.h"
@@ -93,6 +95,9 @@ FrmChsMain::FrmChsMain(Module1 &module, FileDialog *dialog, MessageBox *box)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     installClassicFonts();
+    mailParser_ = std::make_unique<mail::GMimeMessageParser>();
+    core_.MailParser = mailParser_.get();
+    setMailSeams(nullptr, nullptr);
     buildMenus();
     buildControls();
     buildViewer();
@@ -125,7 +130,10 @@ void FrmChsMain::buildMenus() {
     QAction *exit = file->addAction(QStringLiteral("&Exit"), this, &FrmChsMain::mnuExit_Click);
     exit->setObjectName(QStringLiteral("mnuExit"));
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    export_->addEditMenuTo(menuBar());
+    QMenu *edit = export_->addEditMenuTo(menuBar());
+    QAction *paste = edit->addAction(QStringLiteral("&Paste Game"), this, &FrmChsMain::mnuPaste_Click);
+    paste->setObjectName(QStringLiteral("mnuPaste"));
+    paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     QAction *help0 = help->addAction(QStringLiteral("&Help"), this, &FrmChsMain::mnuHelp0_Click);
@@ -382,6 +390,20 @@ void FrmChsMain::openAnalysis(const AnalysisOptions &options) {
 }
 
 AnalysisWindow *FrmChsMain::analysisWindow() const { return analysis_; }
+
+void FrmChsMain::setMailSeams(GameChooser *chooser, Clipboard *clipboard) {
+    if (!chooser && !ownChooser_)
+        ownChooser_ = std::make_unique<QtGameChooser>(this);
+    if (!clipboard && !ownClipboard_)
+        ownClipboard_ = std::make_unique<QtClipboard>();
+    core_.Chooser = chooser ? chooser : ownChooser_.get();
+    clipboard_ = clipboard ? clipboard : ownClipboard_.get();
+}
+
+void FrmChsMain::mnuPaste_Click() {
+    core_.PasteGame(clipboard_->Text());
+    refresh();
+}
 
 void FrmChsMain::mnuHelp0_Click() {
     // One Help window at most. It has no owner, so it is not modal, stays beside

@@ -20,6 +20,10 @@ class QLabel;
 class QListView;
 class QPushButton;
 
+namespace quorvane::mail {
+class GMimeMessageParser;
+}
+
 namespace quorvane::ui {
 
 class BoardLayer;
@@ -50,6 +54,11 @@ public:
     void openAnalysis(const AnalysisOptions &options);
     // The Analysis window while it is open.
     AnalysisWindow *analysisWindow() const;
+    // Edit > Paste Game: the game in the clipboard's text.
+    void mnuPaste_Click();
+
+    // Tests script the game chooser and the clipboard (null: the Qt ones).
+    void setMailSeams(GameChooser *chooser, Clipboard *clipboard);
 
     // Opens a record as File > Open does once the dialog has reported path.
     void openPath(const std::string &path);
@@ -88,6 +97,10 @@ private:
     // The box the logic is given: it refreshes the view before it shows.
     std::unique_ptr<MessageBox> refreshingBox_;
     ChsMain core_;
+    std::unique_ptr<mail::GMimeMessageParser> mailParser_;
+    std::unique_ptr<GameChooser> ownChooser_;
+    std::unique_ptr<Clipboard> ownClipboard_;
+    Clipboard *clipboard_ = nullptr;
 
     std::array<PieceWidget *, board::kPieceCount> pieces_{};
     QLabel *lblWhitePlayer_ = nullptr;

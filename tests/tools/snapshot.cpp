@@ -1,11 +1,13 @@
 // Renders a window to a PNG, for looking at the layout and for the README's
 // screenshot: snapshot OUT.png [RECORD [HALF-MOVES [--flipped]]] shows the main
-// window, snapshot OUT.png --about and snapshot OUT.png --help-window the other two.
+// window, snapshot OUT.png --about and snapshot OUT.png --help-window the other two,
+// snapshot OUT.png --chooser the mailbox's game chooser with three games.
 // With QUORVANE_SNAPSHOT_MENU=mnuEdit (a menu's object name) that menu is drawn
 // open over the main window.
 #include "game/module1.h"
 #include "ui/about_window.h"
 #include "ui/fonts.h"
+#include "ui/game_chooser.h"
 #include "ui/help_window.h"
 #include "ui/main_window.h"
 
@@ -28,6 +30,16 @@ int main(int argc, char **argv) {
         return 2;
     }
     const QString what = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    if (what == QLatin1String("--chooser")) {
+        quorvane::ui::GameChooserDialog chooser(
+            {{"Tue Jun 01 20:11:16 GMT 2004", "knightowl_77", "quiet_bishop", 30},
+             {"Wed Mar 17 21:35:25 GMT 1886", "Jos\xE9_queen_pusher66", "castle_wolf50", 49},
+             {"Thu Jun 03 09:02:44 GMT 2004", "rook_lift", "knightowl_77", 118}},
+            nullptr);
+        chooser.show();
+        QApplication::processEvents();
+        return chooser.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+    }
     if (what == QLatin1String("--about") || what == QLatin1String("--help-window")) {
         quorvane::ui::installClassicFonts();
         std::unique_ptr<QWidget> window;

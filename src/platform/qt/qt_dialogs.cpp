@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -48,6 +49,10 @@ void QtMessageBox::Show(const std::string &text, int style, const std::optional<
     box.setIcon((style & vbCritical) == vbCritical ? QMessageBox::Critical : QMessageBox::NoIcon);
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
+}
+
+std::string QtClipboard::Text() {
+    return QGuiApplication::clipboard()->text().toStdString();
 }
 
 } // namespace quorvane

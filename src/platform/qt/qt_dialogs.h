@@ -42,6 +42,7 @@ private:
 class QtClipboard : public Clipboard {
 public:
     void SetText(const std::string &text) override;
+    std::string Text() override;
 };
 
 } // namespace quorvane

@@ -1,0 +1,79 @@
+// Opening a game that arrives as e-mail: a saved message, a mailbox or pasted
+// text. The record found in it goes through the same reader and loader as a
+// record file, so the replay and every rule of the load are the same.
+
+#include "logic/chs_main.h"
+
+#include <exception>
+
+namespace quorvane {
+
+namespace {
+
+constexpr const char *kPastedName = "(pasted)";
+
+} // namespace
+
+bool ChsMain::OpenMailFile(const std::string &path) {
+    const std::optional<MailScan> scan = ScanMailFile(m_.FileSystemObject(), path, *MailParser);
+    if (!scan)
+        return false;
+    LoadFoundGame(path, *scan);
+    return true;
+}
+
+void ChsMain::PasteGame(const std::string &text) {
+    if (!MailParser)
+        return;
+    LoadFoundGame(kPastedName, FindGamesInText(text, *MailParser));
+}
+
+void ChsMain::LoadFoundGame(const std::string &path, const MailScan &scan) {
+    MailFailure.clear();
+    std::size_t chosen = 0;
+    if (scan.games.size() > 1) {
+        if (!Chooser)
+            return;
+        std::vector<GameChoice> choices;
+        for (const auto &game : scan.games)
+            choices.push_back({game.date, game.white, game.black, game.moveLines});
+        std::optional<std::size_t> picked;
+        try {
+            picked = Chooser->Choose(choices);
+        } catch (const std::exception &) {
+        }
+        // Cancelled: the game on the board stays as it was.
+        if (!picked || *picked >= scan.games.size())
+            return;
+        chosen = *picked;
+    }
+    if (scan.games.empty()) {
+        MailFailure = kNoGameInMail;
+        // An empty record fails the count, which shows the designed box.
+        LoadRecordText(path, std::string());
+        m_.strCountFailure = kNoGameInMail;
+        return;
+    }
+    LoadRecordText(path, scan.games[chosen].record);
+}
+
+void ChsMain::LoadRecordText(const std::string &path, std::string record) {
+    // The record is served under path only for this load; afterwards the file
+    // system is the one that was there before.
+    m_.FileSystemObject();
+    auto *overlay = new OverlayFileSystem(std::move(m_.objFileSystem), path, std::move(record));
+    m_.objFileSystem.reset(overlay);
+    struct Restore {
+        Module1 &m;
+        OverlayFileSystem *overlay;
+        ~Restore() { m.objFileSystem = overlay->TakeBase(); }
+    } restore{m_, overlay};
+    try {
+        m_.strFileName = path;
+        ResetBoard();
+        SetNewFile();
+    } catch (const std::exception &) {
+    }
+}
+
+} // namespace quorvane

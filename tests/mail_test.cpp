@@ -1,0 +1,420 @@
+// Games inside e-mail: saved messages in every common shape, mailboxes, pasted
+// text and hostile messages, read with the real MIME parser. A game found in a
+// message must replay exactly as the same record saved as a .txt file.
+
+#include "cli/to_pgn.h"
+#include "mail/gmime_parser.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
+
+namespace quorvane {
+namespace {
+
+using testing::Harness;
+
+// What a load shows: the lists, the labels and the board at the last move.
+struct Replay {
+    std::vector<std::string> moves;
+    std::vector<std::string> fields;
+    std::string white, black, date, file;
+    std::vector<testing::PieceState> end;
+    bool operator==(const Replay &) const = default;
+};
+
+Replay ReplayOf(ChsMain &form) {
+    Replay r{form.lstMoveList.Items(),
+             form.lstFieldsList.Items(),
+             form.lblWhitePlayer.Caption,
+             form.lblBlackPlayer.Caption,
+             form.lblDate.Caption,
+             form.lblFileName.Caption,
+             {}};
+    if (form.lstMoveList.ListCount() > 0) {
+        form.lstMoveList.SetListIndex(form.lstMoveList.ListCount() - 1);
+        form.lstMoveList_DblClick();
+    }
+    r.end = testing::Snapshot(form);
+    return r;
+}
+
+struct ScriptedChooser : GameChooser {
+    std::optional<std::size_t> answer;
+    std::vector<std::vector<GameChoice>> asked;
+    std::optional<std::size_t> Choose(const std::vector<GameChoice> &games) override {
+        asked.push_back(games);
+        return answer;
+    }
+};
+
+// The harness with the real parser.
+struct MailHarness : Harness {
+    mail::GMimeMessageParser parser;
+    ScriptedChooser chooser;
+    MailHarness() {
+        form.MailParser = &parser;
+        form.Chooser = &chooser;
+    }
+};
+
+Replay LoadedAs(const std::string &path, const std::string &bytes) {
+    MailHarness h;
+    h.Open(path, bytes);
+    EXPECT_TRUE(h.box.shown.empty()) << path;
+    return ReplayOf(h.form);
+}
+
+std::string Latin1ToUtf8(const std::string &bytes) {
+    std::string out;
+    for (unsigned char c : bytes) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string Base64(const std::string &bytes) {
+    static const char *digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        std::uint32_t v = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size())
+            v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        if (i + 2 < bytes.size())
+            v |= static_cast<unsigned char>(bytes[i + 2]);
+        out += digits[(v >> 18) & 63];
+        out += digits[(v >> 12) & 63];
+        out += i + 1 < bytes.size() ? digits[(v >> 6) & 63] : '=';
+        out += i + 2 < bytes.size() ? digits[v & 63] : '=';
+        if ((i / 3 + 1) % 19 == 0)
+            out += '\n';
+    }
+    return out + "\n";
+}
+
+// Quoted-printable with short lines, so that soft line breaks fall inside the
+// record's lines.
+std::string QuotedPrintable(const std::string &bytes) {
+    std::string out;
+    int column = 0;
+    for (unsigned char c : bytes) {
+        if (c == '\n') {
+            out += '\n';
+            column = 0;
+            continue;
+        }
+        char piece[4] = {static_cast<char>(c), 0, 0, 0};
+        if (c >= 0x80 || c == '=')
+            std::snprintf(piece, sizeof piece, "=%02X", c);
+        if (column >= 9) {
+            out += "=\n";
+            column = 0;
+        }
+        out += piece;
+        column += static_cast<int>(std::string(piece).size());
+    }
+    return out;
+}
+
+std::string Message(const std::string &headers, const std::string &body) {
+    return "From: Chess Room <games@example.org>\nTo: player@example.org\nSubject: Your game\n"
+           "Date: Tue, 1 Jun 2004 20:11:16 +0000\nMIME-Version: 1.0\n" +
+           headers + "\n" + body;
+}
+
+std::string Crlf(const std::string &text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+// A real record with a name the code page holds but ASCII does not.
+std::string Record() {
+    std::string text = testing::ReadTestData("game_015.txt");
+    const auto white = text.find(";White: ");
+    text.insert(white + 8, "Jos\xE9_");
+    return text;
+}
+
+std::string Html(const std::string &record) {
+    std::string html = "<html><head><style>div{}</style></head><body><div>Here is the game:</div><div><br></div>";
+    std::size_t start = 0;
+    while (start < record.size()) {
+        std::size_t end = record.find('\n', start);
+        if (end == std::string::npos)
+            end = record.size();
+        const std::string line = record.substr(start, end - start);
+        html += line.empty() ? "<div><br></div>\n" : "<div>" + line + "</div>\n";
+        start = end + 1;
+    }
+    std::string escaped;
+    for (char c : html) {
+        if (static_cast<unsigned char>(c) == 0xE9)
+            escaped += "&eacute;";
+        else
+            escaped += c;
+    }
+    return escaped + "<p>Thanks for playing &amp; see you soon</p></body></html>";
+}
+
+std::string Quoted(const std::string &text) {
+    std::string out = "> ";
+    for (char c : text) {
+        out += c;
+        if (c == '\n')
+            out += "> ";
+    }
+    return out;
+}
+
+TEST(MailOpen, EveryShapeOfMessageReplaysAsTheRecordInside) {
+    const std::string record = Record();
+    const std::string utf8 = Latin1ToUtf8(record);
+    const std::string greeting = "Hello,\n\nthe game you asked for:\n\n";
+    const std::string signature = "\n\n-- \nChess Room\n1. Unsubscribe at any time.\n";
+    const Replay expected = [&] {
+        Replay r = LoadedAs("/games/game.txt", record);
+        r.file = "game.eml";
+        return r;
+    }();
+    ASSERT_EQ(expected.white, "White: Jos\xE9_queen_pusher66");
+
+    const std::string alternative = "Content-Type: multipart/alternative; boundary=\"b1\"\n";
+    const struct {
+        const char *name;
+        std::string message;
+    } rows[] = {
+        {"plain", Message("Content-Type: text/plain; charset=utf-8\nContent-Transfer-Encoding: 8bit\n",
+                          greeting + utf8 + signature)},
+        {"quoted-printable with soft breaks",
+         Message("Content-Type: text/plain; charset=iso-8859-1\nContent-Transfer-Encoding: quoted-printable\n",
+                 QuotedPrintable(greeting + record + signature))},
+        {"base64 UTF-8", Message("Content-Type: text/plain; charset=UTF-8\nContent-Transfer-Encoding: base64\n",
+                                 Base64(greeting + utf8 + signature))},
+        {"base64 ISO-8859-1",
+         Message("Content-Type: text/plain; charset=ISO-8859-1\nContent-Transfer-Encoding: base64\n",
+                 Base64(greeting + record + signature))},
+        {"multipart/alternative",
+         Message(alternative, "This is a multi-part message.\n--b1\nContent-Type: text/plain; charset=utf-8\n\n" +
+                                  greeting + utf8 + signature +
+                                  "\n--b1\nContent-Type: text/html; charset=utf-8\n\n<p>HTML</p>\n--b1--\n")},
+        {"HTML only", Message("Content-Type: text/html; charset=us-ascii\n", Html(record))},
+        {"forwarded with quoting",
+         Message("Content-Type: text/plain; charset=utf-8\n",
+                 "Have a look.\n\n---- Forwarded ----\n" + Quoted(greeting + utf8) + "\n> \n> " + signature)},
+        {"signature right after the moves",
+         Message("Content-Type: text/plain; charset=utf-8\n", utf8 + "\n-- \nsent from my phone\n")},
+        {"CR LF", Crlf(Message("Content-Type: text/plain; charset=utf-8\n", greeting + utf8 + signature))},
+        {"attached as a message",
+         Message(
+             "Content-Type: multipart/mixed; boundary=\"m\"\n",
+             "--m\nContent-Type: text/plain\n\nSee attached.\n--m\nContent-Type: message/rfc822\n\n" +
+                 Message("Content-Type: text/plain; charset=iso-8859-1\nContent-Transfer-Encoding: 8bit\n", record) +
+                 "\n--m--\n")},
+        {"a mailbox of one", "From games@example.org Tue Jun  1 20:11:16 2004\n" +
+                                 Message("Content-Type: text/plain; charset=utf-8\n", greeting + utf8)},
+    };
+    for (const auto &row : rows) {
+        MailHarness h;
+        h.Open("/mail/game.eml", row.message);
+        EXPECT_TRUE(h.box.shown.empty()) << row.name;
+        EXPECT_TRUE(h.chooser.asked.empty()) << row.name;
+        EXPECT_EQ(h.module.strFileName, "/mail/game.eml") << row.name;
+        EXPECT_EQ(ReplayOf(h.form), expected) << row.name;
+        // The file system is the one from before the load.
+        EXPECT_EQ(h.module.objFileSystem.get(), h.files) << row.name;
+    }
+}
+
+TEST(MailOpen, TheContentDecidesNotTheName) {
+    const std::string record = testing::ReadTestData("game_032.txt");
+    Replay expected = LoadedAs("game.eml", record);
+    {
+        // A record under a mail name is read as the record it is.
+        Harness plain;
+        plain.Open("game.eml", record);
+        EXPECT_EQ(ReplayOf(plain.form), expected);
+    }
+    // Text that starts like a message but has no record in it still goes to the
+    // record reader, which takes any six lines.
+    const std::string notGame = "Subject: hello\n\nline 1\nline 2\nline 3\nline 4\n";
+    MailHarness h;
+    h.Open("note.eml", notGame);
+    EXPECT_TRUE(h.box.shown.empty());
+    EXPECT_EQ(h.form.lstMoveList.ListCount(), 1);
+    // The same message with a broken record in it is e-mail without a game.
+    MailHarness broken;
+    broken.Open("broken.eml", "Subject: x\n\n;Title: Chess Game\n;White: w\n\n1. e2-e4\n");
+    ASSERT_EQ(broken.box.shown.size(), 1u);
+    EXPECT_EQ(broken.box.shown[0].title, std::optional<std::string>("Invalid File"));
+    EXPECT_EQ(broken.form.MailFailure, "no complete game record in the message");
+    EXPECT_EQ(broken.form.lstMoveList.ListCount(), 0);
+}
+
+TEST(MailOpen, MailboxOfSeveralGamesGoesThroughTheChooser) {
+    const std::string a = testing::ReadTestData("game_015.txt");
+    const std::string b = testing::ReadTestData("game_073.txt");
+    const std::string mbox = "From games@example.org Tue Jun  1 20:11:16 2004\n" +
+                             Message("Content-Type: text/plain\n", a) +
+                             "\n\nFrom friend@example.org Wed Jun  2 10:00:00 2004\n"
+                             "From: friend@example.org\nSubject: hi\n\nNo game here.\n>From the park.\n\n"
+                             "From games@example.org Thu Jun  3 20:11:16 2004\n" +
+                             Message("Content-Type: text/plain\nContent-Transfer-Encoding: base64\n", Base64(b));
+    Replay second = LoadedAs("box.mbox", b);
+
+    MailHarness h;
+    h.chooser.answer = 1;
+    h.Open("/mail/box.mbox", mbox);
+    ASSERT_EQ(h.chooser.asked.size(), 1u);
+    const auto &games = h.chooser.asked[0];
+    ASSERT_EQ(games.size(), 2u);
+    EXPECT_EQ(games[0].white, "queen_pusher66");
+    EXPECT_EQ(games[0].black, "castle_wolf50");
+    EXPECT_EQ(games[0].date, "Wed Mar 17 21:35:25 GMT 1886");
+    EXPECT_EQ(games[0].moveLines, 49);
+    EXPECT_EQ(games[1].moveLines, second.moves.size());
+    EXPECT_TRUE(h.box.shown.empty());
+    EXPECT_EQ(ReplayOf(h.form), second);
+
+    // Cancelled: the game on the board stays, and so does its position.
+    const Replay before = ReplayOf(h.form);
+    h.chooser.answer.reset();
+    h.Open("/mail/other.mbox", mbox);
+    EXPECT_EQ(h.chooser.asked.size(), 2u);
+    EXPECT_EQ(h.module.strFileName, "/mail/box.mbox");
+    EXPECT_EQ(ReplayOf(h.form), before);
+    EXPECT_TRUE(h.box.shown.empty());
+}
+
+TEST(MailPaste, ClipboardTextThroughTheSameFinder) {
+    const std::string record = testing::ReadTestData("game_118.txt");
+    Replay expected = LoadedAs("(pasted)", record);
+    const struct {
+        const char *name;
+        std::string text;
+        bool game;
+    } rows[] = {
+        {"the record alone", record, true},
+        {"copied from a web-mail page", "Inbox\nYour game\n\n" + Crlf(record) + "\n\nReply Forward", true},
+        {"a whole message", Message("Content-Type: text/plain\nContent-Transfer-Encoding: base64\n", Base64(record)),
+         true},
+        {"quoted in a reply", "On Tuesday you wrote:\n" + Quoted(record), true},
+        {"no game", "just some text\nof six\nlines\nor\nmore\nreally", false},
+        {"empty clipboard", "", false},
+    };
+    for (const auto &row : rows) {
+        MailHarness h;
+        h.form.PasteGame(row.text);
+        if (row.game) {
+            EXPECT_TRUE(h.box.shown.empty()) << row.name;
+            EXPECT_EQ(ReplayOf(h.form), expected) << row.name;
+            EXPECT_EQ(h.module.strFileName, "(pasted)") << row.name;
+        } else {
+            // Pasting nothing usable never loads the text as a record.
+            ASSERT_EQ(h.box.shown.size(), 1u) << row.name;
+            EXPECT_EQ(h.box.shown[0].title, std::optional<std::string>("Invalid File")) << row.name;
+            EXPECT_EQ(h.form.lstMoveList.ListCount(), 0) << row.name;
+        }
+    }
+}
+
+TEST(MailToPgn, MessagesAndMailboxesOnTheCommandLine) {
+    const auto dir = std::filesystem::temp_directory_path() / ("quorvane-mail-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const auto write = [&](const char *name, const std::string &text) {
+        std::ofstream(dir / name, std::ios::binary) << text;
+        return (dir / name).string();
+    };
+    const std::string a = testing::ReadTestData("game_015.txt");
+    const std::string b = testing::ReadTestData("file1.txt");
+    const std::string txtA = write("a.txt", a);
+    const std::string txtB = write("b.txt", b);
+    const std::string eml =
+        write("a.eml", Message("Content-Type: text/plain\nContent-Transfer-Encoding: base64\n", Base64("Hi\n\n" + a)));
+    const std::string mbox =
+        write("two.mbox", "From x Tue Jun  1 20:11:16 2004\n" + Message("Content-Type: text/plain\n", b) +
+                              "\nFrom y Tue Jun  1 20:11:16 2004\nSubject: none\n\nhello\n"
+                              "\nFrom z Tue Jun  1 20:11:16 2004\n" +
+                              Message("Content-Type: text/plain\n", a));
+    const std::string empty = write("empty.eml", Message("Content-Type: text/plain\n", ";Title: x\n\n1. e2-e4\n"));
+    mail::GMimeMessageParser parser;
+    const auto convert = [&](const std::vector<std::string> &paths, std::string *err = nullptr) {
+        std::ostringstream out, errors;
+        cli::convertToPgn(paths, out, errors, &parser);
+        if (err)
+            *err = errors.str();
+        return out.str();
+    };
+    // The same games as the records themselves, in mailbox order.
+    EXPECT_EQ(convert({eml}), convert({txtA}));
+    EXPECT_EQ(convert({mbox}), convert({txtB, txtA}));
+    std::string err;
+    EXPECT_EQ(convert({empty}, &err), "");
+    EXPECT_EQ(err, empty + ": no complete game record in the message\n");
+    std::filesystem::remove_all(dir);
+}
+
+std::string Repeat(const std::string &piece, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
+TEST(MailHostile, BrokenMessagesNeverCrashOrHang) {
+    const std::string record = testing::ReadTestData("file1.txt");
+    std::string nested = Message("Content-Type: multipart/mixed; boundary=\"b0\"\n", "");
+    for (int i = 1; i < 20000; ++i)
+        nested += "--b" + std::to_string(i - 1) + "\nContent-Type: multipart/mixed; boundary=\"b" + std::to_string(i) +
+                  "\"\n\n";
+    nested += record;
+    const struct {
+        const char *name;
+        std::string message;
+        bool loads;
+    } rows[] = {
+        {"deeply nested multiparts", nested, true},
+        {"boundary never closed",
+         Message("Content-Type: multipart/mixed; boundary=\"x\"\n", "--x\nContent-Type: text/plain\n\n" + record),
+         true},
+        {"boundary missing", Message("Content-Type: multipart/mixed\n", "--x\n\n" + record), true},
+        {"unknown charset", Message("Content-Type: text/plain; charset=x-no-such-charset\n", record), true},
+        {"charset that lies", Message("Content-Type: text/plain; charset=utf-8\n", "caf\xE9\n" + record), true},
+        {"huge header", Message("X-Long: " + std::string(1 << 20, 'a') + "\n", record), true},
+        {"many headers", Message(Repeat("X-Many: value\n", 50000), record), true},
+        {"many short parts",
+         Message("Content-Type: multipart/mixed; boundary=\"p\"\n",
+                 Repeat("--p\nContent-Type: text/plain\n\nx\n", 20000) + "--p\n\n" + record),
+         true},
+        {"binary attachment",
+         Message("Content-Type: multipart/mixed; boundary=\"q\"\n",
+                 "--q\nContent-Type: application/octet-stream\n\n" + std::string("\0\xFF\x01;Title:\n\n", 11) +
+                     "\n--q\nContent-Type: text/plain\n\n" + record + "\n--q--\n"),
+         true},
+        // Nothing readable says "game": the record reader takes the text, as it takes any text file.
+        {"bad base64", Message("Content-Transfer-Encoding: base64\n", "!!!!====@@@@\n" + Base64(record)), true},
+    };
+    for (const auto &row : rows) {
+        MailHarness h;
+        h.Open("bad.eml", row.message);
+        EXPECT_EQ(h.form.lstMoveList.ListCount() > 0, row.loads) << row.name;
+        EXPECT_EQ(h.box.shown.size(), row.loads ? 0u : 1u) << row.name;
+    }
+}
+
+} // namespace
+} // namespace quorvane
