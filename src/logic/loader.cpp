@@ -46,6 +46,7 @@ void ChsMain::SetNewFile() {
     }
     ReadGameFile(m_);
     const int last = m_.intLastMoveLine;
+    lstMoveList.Reserve(lstMoveList.ListCount() + last + 1);
     for (int i = 0; i <= last; ++i) {
         const std::string &moves = m_.arrMoveLines.at(static_cast<std::size_t>(i));
         const std::string number = std::to_string(i + 1);
@@ -64,6 +65,7 @@ void ChsMain::SetNewFile() {
 
 void ChsMain::FillFieldsList() {
     const int last = m_.intLastMoveLine;
+    lstFieldsList.Reserve(lstFieldsList.ListCount() + 2 * (std::int64_t{last} + 1));
     for (int i = 0; i <= last; ++i) {
         // Pieces 0 and 1 of the line split at every single space; the rest is not
         // used. A line that holds White's half-move alone (a game that ended on
