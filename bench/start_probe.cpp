@@ -19,6 +19,7 @@
 
 #include "game/module1.h"
 #include "ui/app.h"
+#include "ui/fonts.h"
 #include "ui/main_window.h"
 
 #include <QAbstractEventDispatcher>
@@ -139,6 +140,8 @@ int main(int argc, char *argv[]) {
     if (argc == 3 && std::strcmp(argv[1], "--getline-floor") == 0)
         return GetlineFloor(argv[2]);
     const bool bare = argc > 1 && std::strcmp(argv[1], "--bare") == 0;
+    if (!bare) // as the program's main() does
+        quorvane::ui::startLoadingFontConfiguration();
     QApplication app(argc, argv);
     std::unique_ptr<QWidget> empty;
     if (bare) {

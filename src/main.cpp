@@ -1,11 +1,13 @@
 #include "game/module1.h"
 #include "ui/app.h"
+#include "ui/fonts.h"
 
 #include <QApplication>
 
 #include <cstdio>
 
 int main(int argc, char *argv[]) {
+    quorvane::ui::startLoadingFontConfiguration();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVANE_VERSION));
