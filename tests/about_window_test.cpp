@@ -85,6 +85,8 @@ TEST(AboutWindow, LabelsShowTheirTextsExactly) {
     const QLabel *warning = label(about, "lblDisclaimer");
     ASSERT_NE(warning, nullptr);
     EXPECT_TRUE(warning->text().startsWith("Warning: ")) << warning->text().toStdString();
+    EXPECT_TRUE(warning->text().contains("GNU General Public License, version 3 or later"))
+        << "the warning names the licence the program is distributed under";
 
     // The fixed black texts, and the title's font.
     for (const char *name : {"lblTitle", "lblDescription", "lblDisclaimer"})

@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -286,6 +288,52 @@ TEST_F(HostileFiles, AFileChangedBetweenThePassesEndsQuietly) {
         EXPECT_TRUE(w.box.shown.empty()) << "no message: the count had found the file valid";
         w.ExpectEmpty();
         EXPECT_EQ(w.form.Position(), 1);
+    }
+}
+
+// A descriptor that passes as a regular file but has no data ready, as
+// /proc/kmsg does for root. Reads succeed until the given read call, which
+// reports "would block"; every read checks that the descriptor stayed
+// non-blocking, since a blocking one would have hung instead.
+struct WouldBlock {
+    static inline int failingCall = 0;
+    static inline int calls = 0;
+    static inline bool sawBlocking = false;
+    static ssize_t Read(int fd, void *buffer, std::size_t count) {
+        if ((::fcntl(fd, F_GETFL) & O_NONBLOCK) == 0)
+            sawBlocking = true;
+        if (++calls == failingCall) {
+            errno = EAGAIN;
+            return -1;
+        }
+        return ::read(fd, buffer, count);
+    }
+};
+
+TEST_F(HostileFiles, AReadThatWouldBlockFailsThePassItHappensIn) {
+    const auto path = Write("file1.txt", testing::ReadTestData("file1.txt"));
+    // file1.txt fits one buffer: each pass reads it, then reads its end.
+    struct Case {
+        const char *name;
+        int failingCall;
+        bool invalidFileBox;
+    };
+    for (const Case c : {Case{"first read of the count", 1, true}, Case{"end test of the count", 2, true},
+                         Case{"first read of the reading pass", 3, false}}) {
+        SCOPED_TRACE(c.name);
+        WouldBlock::failingCall = c.failingCall;
+        WouldBlock::calls = 0;
+        WouldBlock::sawBlocking = false;
+        DiskWindow w;
+        w.module.objFileSystem = std::make_unique<DiskFileSystem>(&WouldBlock::Read);
+        w.Open(path);
+        if (c.invalidFileBox) {
+            w.ExpectInvalidFile();
+        } else {
+            EXPECT_TRUE(w.box.shown.empty()) << "a failed reading pass ends the open quietly";
+            w.ExpectEmpty();
+        }
+        EXPECT_FALSE(WouldBlock::sawBlocking);
     }
 }
 

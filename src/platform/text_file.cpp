@@ -35,7 +35,8 @@ private:
 // Reads through a fixed buffer, so a huge line costs only its own length.
 class DiskTextStream : public TextStream {
 public:
-    DiskTextStream(int fd, const std::string &path) : fd_(fd), path_(path) {}
+    DiskTextStream(int fd, const std::string &path, DiskFileSystem::ReadFunction read)
+        : fd_(fd), path_(path), read_(read) {}
 
     bool AtEndOfStream() override { return !fill(); }
 
@@ -102,7 +103,7 @@ private:
             return false;
         pos_ = size_ = 0;
         for (;;) {
-            const ssize_t got = ::read(fd_.get(), buffer_, sizeof buffer_);
+            const ssize_t got = read_(fd_.get(), buffer_, sizeof buffer_);
             if (got > 0) {
                 size_ = static_cast<std::size_t>(got);
                 // A file that grows while it is read is held to the same limit.
@@ -115,6 +116,8 @@ private:
                 eof_ = true;
                 return false;
             }
+            // "Would block" is a failure like any other: waiting could take
+            // forever (a kernel log, a device posing as a regular file).
             if (errno != EINTR)
                 throw PlatformError("Cannot read " + path_ + ": " + std::strerror(errno));
         }
@@ -122,6 +125,7 @@ private:
 
     FileDescriptor fd_;
     std::string path_;
+    DiskFileSystem::ReadFunction read_;
     char buffer_[64 * 1024];
     std::size_t pos_ = 0;
     std::size_t size_ = 0;
@@ -134,8 +138,10 @@ private:
 std::unique_ptr<TextStream> DiskFileSystem::OpenTextFile(const std::string &path) {
     if (path.empty())
         throw PlatformError("Bad file name or number: empty path");
-    // Non-blocking, so that opening a FIFO does not wait for a writer; fstat
-    // then refuses anything that is not a regular file.
+    // Non-blocking for the whole read: opening a FIFO does not wait for a
+    // writer, and a file that passes as regular but has no data ready (such as
+    // /proc/kmsg) fails its read instead of hanging the program. fstat then
+    // refuses anything that is not a regular file.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (fd.get() < 0)
         throw PlatformError("Cannot open " + path + ": " + std::strerror(errno));
@@ -146,10 +152,7 @@ std::unique_ptr<TextStream> DiskFileSystem::OpenTextFile(const std::string &path
         throw PlatformError("Not a regular file: " + path);
     if (info.st_size > kMaxFileBytes)
         throw PlatformError("File too large: " + path);
-    const int flags = ::fcntl(fd.get(), F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
-    return std::make_unique<DiskTextStream>(fd.release(), path);
+    return std::make_unique<DiskTextStream>(fd.release(), path, read_);
 }
 
 std::string FileSystem::GetFileName(const std::string &path) {

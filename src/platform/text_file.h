@@ -2,9 +2,12 @@
 // Reading text files line by line. Text is single-byte and kept as the bytes of
 // the file; whoever shows it decodes it.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include <unistd.h>
 
 namespace quorvane {
 
@@ -41,10 +44,17 @@ public:
     static std::string GetFileName(const std::string &path);
 };
 
-// The real file system.
+// The real file system. Reads never wait: a read that would block fails.
 class DiskFileSystem : public FileSystem {
 public:
+    // How bytes are read from an open descriptor; ::read unless a test stands in.
+    using ReadFunction = ssize_t (*)(int fd, void *buffer, std::size_t count);
+
+    explicit DiskFileSystem(ReadFunction read = &::read) : read_(read) {}
     std::unique_ptr<TextStream> OpenTextFile(const std::string &path) override;
+
+private:
+    ReadFunction read_;
 };
 
 } // namespace quorvane

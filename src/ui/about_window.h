@@ -18,8 +18,8 @@ inline constexpr const char *kDescription =
     "can study your games free of a chess board or the need to plug each move into a chess program.  I've done the "
     "work for you.";
 inline constexpr const char *kDisclaimer =
-    "Warning: Quorvane comes with no warranty of any kind. You use it at your own risk; its developers are not "
-    "liable for any loss or damage it may cause.";
+    "Warning: Quorvane comes with no warranty of any kind. It is free software, distributed under the GNU "
+    "General Public License, version 3 or later.";
 inline constexpr const char *kCopyrightWord = "Copyright";
 inline constexpr const char *kCopyrightSign = "\u00a9";
 inline constexpr const char *kCopyrightHolder = "2026 The Quorvane developers";

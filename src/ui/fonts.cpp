@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <fontconfig/fontconfig.h>
@@ -92,7 +93,11 @@ QFont classicFont(const QString &family, double points, bool bold) {
     const bool scalable = QFontDatabase::isSmoothlyScalable(family);
     const int got = resolved.pixelSize();
     const bool fits = scalable ? std::abs(got - pixels) <= 1 : got >= pixels && got <= pixels * 5 / 4 + 1;
-    if (resolved.family() != family || !fits)
+    // At a device pixel ratio above 1 a bitmap face is drawn with its 1x glyphs
+    // at scaled-up advances, so words fall apart into small spaced letters: the
+    // scalable sans keeps the layout and is sharp.
+    const bool bitmapOnHiDpi = !scalable && qApp && qApp->devicePixelRatio() > 1.0;
+    if (resolved.family() != family || !fits || bitmapOnHiDpi)
         font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     return font;
 }

@@ -175,7 +175,9 @@ FrmQuorvane::FrmQuorvane(QWidget *parent) : QWidget(parent, kWindowFlags) {
     setTextColour(addLabel(this, "Label5", twipsRect(6480, 7080, 3255, 975), help::kWarning), kDarkOrange);
     // One line high: a font a pixel too wide for it must not wrap the arrow onto
     // a line nobody sees.
-    addLabel(this, "Label6", twipsRect(240, 8280, 6495, 255), help::kInvitation)->setWordWrap(false);
+    QLabel *invitation = addLabel(this, "Label6", twipsRect(240, 8280, 6495, 255), help::kInvitation);
+    invitation->setWordWrap(false);
+    fitOneLine(invitation);
 
     auto *address = new QLineEdit(QLatin1String(help::kAuthorAddress), this);
     address->setObjectName(QStringLiteral("Text1"));

@@ -1,5 +1,7 @@
 #include "ui/labels.h"
 
+#include <QFontMetrics>
+
 namespace quorvane::ui {
 
 QLabel *addTextLabel(QWidget *window, const char *name, const QRect &box, const QString &text,
@@ -13,6 +15,13 @@ QLabel *addTextLabel(QWidget *window, const char *name, const QRect &box, const 
     label->setText(text);
     label->setGeometry(box);
     return label;
+}
+
+void fitOneLine(QLabel *label) {
+    QFont font = label->font();
+    while (font.pixelSize() > 6 && QFontMetrics(font).horizontalAdvance(label->text()) > label->contentsRect().width())
+        font.setPixelSize(font.pixelSize() - 1);
+    label->setFont(font);
 }
 
 void setTextColour(QWidget *widget, const QColor &colour) {

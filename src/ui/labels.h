@@ -12,6 +12,10 @@ namespace quorvane::ui {
 QLabel *addTextLabel(QWidget *window, const char *name, const QRect &box, const QString &text,
                      Qt::Alignment alignment = Qt::AlignLeft);
 
+// Makes a one-line label's font a pixel smaller at a time until its text fits
+// its box. Only a substitute face that runs wider than the designed one needs it.
+void fitOneLine(QLabel *label);
+
 void setTextColour(QWidget *widget, const QColor &colour);
 
 } // namespace quorvane::ui

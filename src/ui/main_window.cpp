@@ -5,8 +5,10 @@
 #include "ui/about_window.h"
 #include "ui/art/icons.h"
 #include "ui/board_view.h"
+#include "ui/classic_controls.h"
 #include "ui/fonts.h"
 #include "ui/help_window.h"
+#include "ui/refreshing_box.h"
 #include "ui/text_codec.h"
 
 #include <QAbstractListModel>
@@ -30,7 +32,7 @@ public:
     QVariant data(const QModelIndex &index, int role) const override {
         if (role != Qt::DisplayRole || !index.isValid())
             return {};
-        return fromWindows1252(list_.List(index.row()));
+        return shownWindows1252(list_.List(index.row()));
     }
     void sync() {
         if (seen_ == list_.Revision())
@@ -73,7 +75,12 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text = {}) {
 FrmChsMain::FrmChsMain(Module1 &module, FileDialog *dialog, MessageBox *box)
     : ownDialog_(dialog ? nullptr : std::make_unique<QtFileDialog>(this)),
       ownBox_(box ? nullptr : std::make_unique<QtMessageBox>(this)),
-      core_(module, dialog ? *dialog : *ownDialog_, box ? *box : *ownBox_) {
+      refreshingBox_(std::make_unique<RefreshingMessageBox>(box ? *box : *ownBox_,
+                                                            [this] {
+                                                                if (lstMoveList_)
+                                                                    refresh();
+                                                            })),
+      core_(module, dialog ? *dialog : *ownDialog_, *refreshingBox_) {
     setObjectName(QStringLiteral("frmChsMain"));
     setWindowTitle(QStringLiteral("Quorvane"));
     setWindowIcon(art::mainWindowIcon());
@@ -188,10 +195,12 @@ void FrmChsMain::buildControls() {
     filePalette.setColor(QPalette::WindowText, system.color(QPalette::Light));
     lblFileName_->setPalette(filePalette);
 
-    lstMoveList_ = new QListView(client);
+    auto *moveList = new ListBoxView(client);
+    lstMoveList_ = moveList;
     lstMoveList_->setObjectName(QStringLiteral("lstMoveList"));
     lstMoveList_->setGeometry(twipsRect(7560, 1440, 2535, 5760));
     lstMoveList_->setFont(coordinateFont);
+    moveList->trimToWholeRows();
     lstMoveList_->setSelectionMode(QAbstractItemView::SingleSelection);
     lstMoveList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstMoveList_->setUniformItemSizes(true); // rows are measured once, not per row
@@ -215,10 +224,10 @@ void FrmChsMain::buildControls() {
     });
 
     const QFont buttonFont = classicFont(QStringLiteral("System"), 9.75);
-    cmdNext_ = new QPushButton(QStringLiteral("Next-->"), client);
+    cmdNext_ = new CommandButton(QStringLiteral("Next-->"), client);
     cmdNext_->setObjectName(QStringLiteral("cmdNext"));
     cmdNext_->setGeometry(twipsRect(8880, 7560, 1215, 375));
-    cmdBack_ = new QPushButton(QStringLiteral("<--Back"), client);
+    cmdBack_ = new CommandButton(QStringLiteral("<--Back"), client);
     cmdBack_->setObjectName(QStringLiteral("cmdBack"));
     cmdBack_->setGeometry(twipsRect(7560, 7560, 1215, 375));
     for (QPushButton *button : {cmdNext_, cmdBack_}) {
@@ -260,8 +269,13 @@ bool FrmChsMain::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void FrmChsMain::placeAutoSizeLabel(QLabel *label, const std::string &caption, int topTwips, int heightTwips) {
-    const QString text = fromWindows1252(caption);
-    if (label->text() != text || label->width() == 0) {
+    // What the label shows depends on the start of its caption only, so only that
+    // is compared and converted: a caption of megabytes costs nothing per refresh.
+    const std::string_view shown = std::string_view(caption).substr(0, kShownChars + 1);
+    std::string &seen = shownCaptions_[label];
+    if (seen != shown || label->width() == 0) {
+        seen.assign(shown);
+        const QString text = shownWindows1252(shown);
         label->setText(text);
         const int width = text.isEmpty() ? TwipsToPixels(kEmptyLabelWidth)
                                          : label->fontMetrics().horizontalAdvance(text);

@@ -12,6 +12,8 @@
 
 #include <array>
 #include <memory>
+#include <string>
+#include <unordered_map>
 
 class QAbstractListModel;
 class QLabel;
@@ -60,6 +62,8 @@ private:
 
     std::unique_ptr<FileDialog> ownDialog_;
     std::unique_ptr<MessageBox> ownBox_;
+    // The box the logic is given: it refreshes the view before it shows.
+    std::unique_ptr<MessageBox> refreshingBox_;
     ChsMain core_;
 
     std::array<PieceWidget *, board::kPieceCount> pieces_{};
@@ -75,6 +79,8 @@ private:
     QPushButton *cmdBack_ = nullptr;
     QPointer<QWidget> help_;
     bool syncingSelection_ = false;
+    // The start of each auto-sizing label's caption as last shown.
+    std::unordered_map<const QLabel *, std::string> shownCaptions_;
 };
 
 } // namespace quorvane::ui

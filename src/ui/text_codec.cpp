@@ -25,10 +25,18 @@ QString fromWindows1252(std::string_view bytes) {
     return text;
 }
 
+QString shownWindows1252(std::string_view bytes) {
+    if (bytes.size() <= kShownChars)
+        return fromWindows1252(bytes);
+    return fromWindows1252(bytes.substr(0, kShownChars)) + QChar(0x2026);
+}
+
 QString fromLocalPath(std::string_view bytes) {
     return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
-std::string toLocalPath(const QString &path) { return QFile::encodeName(path).toStdString(); }
+std::string toLocalPath(const QString &path) {
+    return QFile::encodeName(path).toStdString();
+}
 
 } // namespace quorvane::ui
