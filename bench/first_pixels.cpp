@@ -4,14 +4,15 @@
 // moment it forked the program. Nothing in the program is changed or asked to
 // report: the watcher sees only what the X server sees.
 //
-//   first_pixels [RUNS]
+//   first_pixels [RUNS [OTHER]]
 //
 // launches, RUNS times over (9 unless given) and interleaved so that whatever
 // else the machine does weighs on all of them alike: the program, the program
 // given the largest record, and an empty Qt window of the main window's size
 // built and linked the same way (the floor). Prints Markdown table rows. Needs
 // DISPLAY; scripts/bench runs it under Xvfb, where no window manager or
-// compositor adds its own delays.
+// compositor adds its own delays. OTHER, another build of the program (say, one
+// from before a change), is launched in the same rounds and gets a row too.
 
 #include "record.h"
 #include "table.h"
@@ -167,7 +168,7 @@ int main(int argc, char **argv) {
     namespace qb = quorvane::bench;
     const int runs = argc > 1 ? std::atoi(argv[1]) : 9;
     if (runs < 1) {
-        std::fprintf(stderr, "usage: first_pixels [RUNS]\n");
+        std::fprintf(stderr, "usage: first_pixels [RUNS [OTHER]]\n");
         return 2;
     }
     qb::Watcher watcher;
@@ -185,13 +186,17 @@ int main(int argc, char **argv) {
     Subject program{{QUORVANE_PROGRAM}, {}, {}};
     Subject withRecord{{QUORVANE_PROGRAM, record.string()}, {}, {}};
     Subject empty{{QUORVANE_EMPTY_WINDOW}, {}, {}};
+    Subject other{{argc > 2 ? argv[2] : ""}, {}, {}};
+    std::vector<Subject *> subjects{&program, &empty, &withRecord};
+    if (argc > 2)
+        subjects.push_back(&other);
     // One launch of each first, untimed: the first launch after a build reads the
     // program and Qt from disk, which no later launch does.
-    for (Subject *s : {&program, &withRecord, &empty})
+    for (Subject *s : subjects)
         (void)watcher.run(s->args);
     int failures = 0;
     for (int i = 0; i < runs; ++i)
-        for (Subject *s : {&program, &empty, &withRecord}) {
+        for (Subject *s : subjects) {
             const qb::Launch launch = watcher.run(s->args);
             if (!launch.ok) {
                 ++failures;
@@ -209,6 +214,9 @@ int main(int argc, char **argv) {
                  "empty Qt window", floor);
     qb::PrintRow("Launch with the largest record to the first pixels (Xvfb)", qb::SpreadOf(withRecord.damage), "ms",
                  "empty Qt window", floor);
+    if (argc > 2)
+        qb::PrintRow(std::string("Launch to the first pixels (Xvfb): ") + argv[2], qb::SpreadOf(other.damage), "ms",
+                     "empty Qt window", floor);
     qb::PrintRow("Launch to the window mapped (Xvfb)", qb::SpreadOf(program.map), "ms", "empty Qt window",
                  qb::SpreadOf(empty.map));
     return failures ? 1 : 0;
