@@ -37,6 +37,8 @@ TEST(Reader, TheExampleRecord) {
     EXPECT_EQ(r.m.strGameDate, "Tue Jun 01 20:11:16 GMT 2004");
     EXPECT_EQ(r.m.strWhitePlayer, "White: knightowl_77");
     EXPECT_EQ(r.m.strBlackPlayer, "Black: quiet_bishop");
+    const std::string text = testing::ReadTestData("file1.txt");
+    EXPECT_EQ(r.m.strTitleLine, text.substr(0, text.find('\n')));
 }
 
 TEST(Reader, LineEndsDoNotMatter) {

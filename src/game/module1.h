@@ -19,6 +19,8 @@ struct Module1 {
     int intLastMoveLine = 0;
     // The move lines without their numbers, 0 to intLastMoveLine.
     std::vector<std::string> arrMoveLines;
+    // Line 1 of the record as read (";Title: ..."), for the PGN's Event tag.
+    std::string strTitleLine;
     std::string strWhitePlayer;
     std::string strBlackPlayer;
     std::string strGameDate;

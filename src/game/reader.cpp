@@ -43,7 +43,7 @@ std::string CutMoveNumber(const std::string &line) {
 void ReadGameFile(Module1 &m) {
     FileSystem &fs = m.FileSystemObject();
     const auto stream = fs.OpenTextFile(m.strFileName);
-    stream->SkipLine();
+    m.strTitleLine = stream->ReadLine();
     m.strWhitePlayer = Mid(stream->ReadLine(), 2);
     m.strBlackPlayer = Mid(stream->ReadLine(), 2);
     m.strGameDate = Mid(stream->ReadLine(), 8);

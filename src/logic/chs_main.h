@@ -4,6 +4,8 @@
 // the user's events and then shows its controls.
 
 #include "board/board.h"
+#include "chess/pgn.h"
+#include "chess/record_game.h"
 #include "game/module1.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
@@ -66,6 +68,10 @@ public:
     void StepBack();
     void HighlightMoveLine();
 
+    // The hidden list's half-moves as a game of chess, made on first use and
+    // kept until the list changes (a new load).
+    const chess::RecordGame &ChessGame();
+
     // FieldsPosition, with unset counted as 0.
     std::int64_t Position() const { return FieldsPosition.value_or(0); }
     Module1 &module() { return m_; }
@@ -75,6 +81,11 @@ private:
 
     Module1 &m_;
     MessageBox &box_;
+    std::optional<chess::RecordGame> chessGame_;
+    std::uint64_t chessGameRevision_ = 0;
 };
+
+// The PGN header lines of the record the reader last read.
+chess::PgnHeaders PgnHeadersOf(const Module1 &m);
 
 } // namespace quorvane
