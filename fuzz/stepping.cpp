@@ -64,7 +64,7 @@ Input Parse(const std::uint8_t *data, std::size_t size) {
     return input;
 }
 
-// A digest of the whole board: Left, Top, Visible and Tag of every piece.
+// A digest of the whole board: Left, Top, Visible, Tag and Promoted of every piece.
 std::uint64_t Digest(const ChsMain &form) {
     std::uint64_t h = 1469598103934665603ull;
     auto mix = [&h](const void *p, std::size_t n) {
@@ -78,6 +78,7 @@ std::uint64_t Digest(const ChsMain &form) {
         const std::size_t n = piece.Tag.size();
         mix(&n, sizeof n);
         mix(piece.Tag.data(), n);
+        mix(piece.Promoted.data(), piece.Promoted.size());
     }
     return h;
 }
@@ -87,7 +88,8 @@ bool SameAsStart(const ChsMain &form) {
     for (std::size_t i = 0; i < start.size(); ++i) {
         const auto &a = form.Image1[i];
         const auto &b = start[i];
-        if (a.Left != b.Left || a.Top != b.Top || a.Visible != b.Visible || a.Tag != b.Tag)
+        if (a.Left != b.Left || a.Top != b.Top || a.Visible != b.Visible || a.Tag != b.Tag ||
+            a.Promoted != b.Promoted)
             return false;
     }
     return true;

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QMap>
 #include <QMenuBar>
 #include <gtest/gtest.h>
 
@@ -131,16 +132,24 @@ TEST(MainWindowE2E, PlacementMenusAndStacking) {
     EXPECT_EQ(w.window.minimumSize(), w.window.maximumSize()) << "fixed size";
     EXPECT_FALSE(w.window.windowFlags() & Qt::WindowMaximizeButtonHint);
 
+    // The designed items keep their captions and order, enabled and without
+    // shortcuts; the commands that take the game out have theirs and wait for a
+    // record.
+    const QMap<QString, QString> added{{"Save as &PGN...", "Ctrl+S"},
+                                       {"&Copy PGN", "Ctrl+C"},
+                                       {"Copy &Position (FEN)", "Ctrl+Shift+C"}};
     QStringList menus;
     for (QAction *menu : w.window.menuBar()->actions()) {
         menus << menu->text();
         for (QAction *item : menu->menu()->actions()) {
             menus << (item->isSeparator() ? QStringLiteral("-") : item->text());
-            EXPECT_TRUE(item->isEnabled());
-            EXPECT_TRUE(item->shortcut().isEmpty());
+            const bool isAdded = added.contains(item->text());
+            EXPECT_EQ(item->isEnabled(), !isAdded) << item->text().toStdString();
+            EXPECT_EQ(item->shortcut().toString(), added.value(item->text())) << item->text().toStdString();
         }
     }
-    EXPECT_EQ(menus, (QStringList{"&File", "&Open", "-", "&Exit", "&Help", "&Help", "&About Quorvane..."}));
+    EXPECT_EQ(menus, (QStringList{"&File", "&Open", "Save as &PGN...", "-", "&Exit", "&Edit", "&Copy PGN",
+                                  "Copy &Position (FEN)", "&Help", "&Help", "&About Quorvane..."}));
 
     // Front to back, as laid out: the file name over its frame, the date over the
     // green bar, the pieces over the squares.
@@ -177,6 +186,8 @@ TEST(MainWindowE2E, TheCommandLineOpensARecord) {
     ASSERT_TRUE(invalid.window);
     ASSERT_EQ(box.shown.size(), 1u);
     EXPECT_EQ(box.shown[0].title, std::optional<std::string>("Invalid File"));
+    EXPECT_EQ(invalid.warning, QStringLiteral("/nowhere/at/all.txt: no such file\n"));
+    EXPECT_TRUE(start.warning.isEmpty());
 
     Module1 plain;
     auto none = ui::startQuorvane({"quorvane"}, plain, &dialog, &box);
@@ -194,6 +205,9 @@ TEST(MainWindowE2E, TheCommandLineOpensARecord) {
     auto two = ui::startQuorvane({"quorvane", "a.txt", "b.txt"}, plain);
     EXPECT_FALSE(two.window);
     EXPECT_EQ(two.exitCode, 1);
+    auto unknown = ui::startQuorvane({"quorvane", "--flip"}, plain);
+    EXPECT_FALSE(unknown.window);
+    EXPECT_EQ(unknown.exitCode, 1);
 }
 
 } // namespace

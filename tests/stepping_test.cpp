@@ -102,7 +102,7 @@ TEST(Captures, AreMarkedWithTheCapturingIndexAndRestored) {
     EXPECT_EQ(h.form.Image1[queen].Tag, "b3");
 }
 
-TEST(Captures, HappenWithoutAnXAndEnPassantHidesNothing) {
+TEST(Captures, HappenWithoutAnXAndEnPassantTakesThePawnPassed) {
     Harness h;
     h.LoadTokens({"e2-e4", "d7-d5", "e4-d5", "c7-c5", "d5-c6"});
     Forward(h, 3);
@@ -110,8 +110,10 @@ TEST(Captures, HappenWithoutAnXAndEnPassantHidesNothing) {
     EXPECT_EQ(h.form.Image1[19].Tag, "2");
     Forward(h, 2);
     EXPECT_EQ(h.form.Image1[11].Tag, "c6");
-    EXPECT_TRUE(h.form.Image1[18].Visible) << "the pawn passed en passant stays";
-    EXPECT_EQ(h.form.Image1[18].Tag, "c5");
+    EXPECT_FALSE(h.form.Image1[18].Visible) << "the pawn passed en passant is taken";
+    EXPECT_EQ(h.form.Image1[18].Tag, "4");
+    EXPECT_EQ(h.form.Image1[18].Left, 2280) << "and keeps its place";
+    EXPECT_EQ(h.form.Image1[18].Top, 3600);
 }
 
 TEST(Bounds, NextAtTheEndAndBackAtZeroChangeNothing) {
@@ -286,7 +288,7 @@ TEST(RealGames, PositionsAlongTheWayAreTheGamesOwn) {
         EXPECT_EQ(h.form.Image1[0].Tag, "d1");
     }
     {
-        // The promoted pawn keeps its picture and slot and stands on the last rank.
+        // The promoted pawn keeps its slot, stands on the last rank and shows a queen.
         Harness h;
         const std::string text = testing::ReadTestData("game_032.txt");
         h.Open("/games/game_032.txt", text);
@@ -301,6 +303,8 @@ TEST(RealGames, PositionsAlongTheWayAreTheGamesOwn) {
         const int slot = board::FindPiece(h.form.Image1, to);
         ASSERT_GE(slot, 0);
         EXPECT_EQ(board::kPieceSlots[slot].kind, PieceKind::Pawn);
+        EXPECT_EQ(h.form.Image1[slot].Promoted, "Q");
+        EXPECT_EQ(board::ShownKind(slot, h.form.Image1[slot]), PieceKind::Queen);
     }
 }
 

@@ -92,13 +92,16 @@ void Harness::LoadTokens(const std::vector<std::string> &tokens) {
 
 void PrintTo(const PieceState &piece, std::ostream *out) {
     *out << '{' << piece.left << ", " << piece.top << (piece.visible ? ", shown, " : ", hidden, ") << '"' << piece.tag
-         << "\"}";
+         << '"';
+    if (!piece.promoted.empty())
+        *out << ", =" << piece.promoted;
+    *out << '}';
 }
 
 std::vector<PieceState> Snapshot(const ChsMain &form) {
     std::vector<PieceState> state;
     for (const auto &piece : form.Image1)
-        state.push_back({piece.Left, piece.Top, piece.Visible, piece.Tag});
+        state.push_back({piece.Left, piece.Top, piece.Visible, piece.Tag, piece.Promoted});
     return state;
 }
 
@@ -140,6 +143,12 @@ bool ReferenceBoard::Play(const std::string &token, std::int64_t n) {
         return false;
     const int slot = mover->second;
     squares_.erase(mover);
+    const bool pawn =
+        board::kPieceSlots[static_cast<std::size_t>(slot)].kind == PieceKind::Pawn && !promoted_.count(slot);
+    if (pawn && from[0] != to[0] && !squares_.count(to))
+        squares_.erase(std::string{to[0], from[1]}); // en passant
+    if (pawn && (to[1] == '1' || to[1] == '8'))
+        promoted_.insert(slot);
     squares_[to] = slot;
     return true;
 }

@@ -12,6 +12,7 @@
 #include <map>
 #include <ostream>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -74,12 +75,13 @@ struct Harness {
     void LoadTokens(const std::vector<std::string> &tokens);
 };
 
-// All that the board state is: Left, Top, Visible and Tag of every piece.
+// All that the board state is: Left, Top, Visible, Tag and Promoted of every piece.
 struct PieceState {
     float left;
     float top;
     bool visible;
     std::string tag;
+    std::string promoted = {};
     bool operator==(const PieceState &) const = default;
 };
 void PrintTo(const PieceState &piece, std::ostream *out);
@@ -99,6 +101,7 @@ public:
 
 private:
     std::map<std::string, int> squares_;
+    std::set<int> promoted_;
 };
 
 // Splits a record's move lines into half-move tokens.

@@ -52,6 +52,18 @@ std::array<ImageControl, kPieceCount> MakeStartPieces() {
     return pieces;
 }
 
+PieceKind ShownKind(int slot, const ImageControl &piece) {
+    if (piece.Promoted == "Q")
+        return PieceKind::Queen;
+    if (piece.Promoted == "R")
+        return PieceKind::Rook;
+    if (piece.Promoted == "B")
+        return PieceKind::Bishop;
+    if (piece.Promoted == "N")
+        return PieceKind::Knight;
+    return kPieceSlots[static_cast<std::size_t>(slot)].kind;
+}
+
 int FindSquare(const std::array<ShapeControl, kSquareCount> &squares, std::string_view name) {
     for (int i = 0; i < kSquareCount; ++i)
         if (SameText(squares[static_cast<std::size_t>(i)].Tag(), name))

@@ -61,6 +61,9 @@ std::array<ShapeControl, kSquareCount> MakeSquares();
 // The 32 pieces in the start position.
 std::array<ImageControl, kPieceCount> MakeStartPieces();
 
+// The kind a slot shows: its own, or the one it was promoted to.
+PieceKind ShownKind(int slot, const ImageControl &piece);
+
 // First square, in index order, whose Tag equals name; -1 for none.
 int FindSquare(const std::array<ShapeControl, kSquareCount> &squares, std::string_view name);
 // First piece, in slot order, whose Tag equals tag; -1 for none.

@@ -24,6 +24,9 @@ struct Module1 {
     std::string strWhitePlayer;
     std::string strBlackPlayer;
     std::string strGameDate;
+    // Why the last count of a record's lines failed, in a user's words ("no such
+    // file", "fewer than 6 lines"); empty after a count that succeeded.
+    std::string strCountFailure;
     // The half-move token in work.
     std::string varCurrentMove;
     // The decoded half-move: square names, or "o-o" / "o-o-o" and an empty to-square.

@@ -8,6 +8,7 @@
 namespace quorvane {
 
 void CountMoveLines(Module1 &m, const std::function<void()> &callReset) {
+    m.strCountFailure.clear();
     try {
         FileSystem &fs = m.FileSystemObject();
         const auto stream = fs.OpenTextFile(m.strFileName);
@@ -15,15 +16,19 @@ void CountMoveLines(Module1 &m, const std::function<void()> &callReset) {
         while (!stream->AtEndOfStream()) {
             stream->SkipLine();
             if (counter == kMaxRecordLines)
-                throw PlatformError("Overflow: more than 32767 lines");
+                throw PlatformError("Overflow: more than 32767 lines", "more than 32,767 lines");
             ++counter;
         }
         const int last = counter - kMinRecordLines;
         if (last < 0)
-            throw PlatformError("Subscript out of range: fewer than six lines");
+            throw PlatformError("Subscript out of range: fewer than six lines", "fewer than 6 lines");
         m.intLastMoveLine = last;
         m.arrMoveLines.assign(static_cast<std::size_t>(last) + 1, std::string());
+    } catch (const PlatformError &e) {
+        m.strCountFailure = e.reason().empty() ? "cannot be read" : e.reason();
+        callReset();
     } catch (const std::exception &) {
+        m.strCountFailure = "cannot be read";
         callReset();
     }
 }
@@ -38,6 +43,14 @@ std::string CutMoveNumber(const std::string &line) {
     if (cut >= line.size())
         return {};
     return LTrimSpaces(std::string_view(line).substr(cut));
+}
+
+std::pair<std::string_view, std::string_view> SplitHalfMoves(std::string_view line) {
+    // Pieces 0 and 1 of the line split at every single space; the rest is not used.
+    const auto first = line.find(' ');
+    const std::string_view white = line.substr(0, first);
+    const std::string_view rest = first == std::string_view::npos ? std::string_view() : line.substr(first + 1);
+    return {white, rest.substr(0, rest.find(' '))};
 }
 
 void ReadGameFile(Module1 &m) {

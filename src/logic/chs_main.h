@@ -75,12 +75,18 @@ public:
     // FieldsPosition, with unset counted as 0.
     std::int64_t Position() const { return FieldsPosition.value_or(0); }
     Module1 &module() { return m_; }
+    MessageBox &messageBox() { return box_; }
 
 private:
     void FindSquare(const std::string &name);
 
     Module1 &m_;
     MessageBox &box_;
+    // What Back must undo beyond the designed moves, per piece slot: the
+    // half-move that promoted it (-1 for none), and whether it was taken en
+    // passant (then it goes back beside the capturing pawn, not onto its square).
+    std::array<std::int64_t, board::kPieceCount> promotedAt_;
+    std::array<bool, board::kPieceCount> takenEnPassant_{};
     std::optional<chess::RecordGame> chessGame_;
     std::uint64_t chessGameRevision_ = 0;
 };

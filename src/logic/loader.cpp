@@ -69,16 +69,12 @@ void ChsMain::FillFieldsList() {
     const int last = m_.intLastMoveLine;
     lstFieldsList.Reserve(lstFieldsList.ListCount() + 2 * (std::int64_t{last} + 1));
     for (int i = 0; i <= last; ++i) {
-        // Pieces 0 and 1 of the line split at every single space; the rest is not
-        // used. A line that holds White's half-move alone (a game that ended on
+        // A line that holds White's half-move alone (a game that ended on
         // White's move), or nothing, still gives two entries, the missing ones
         // empty, so White's half-moves stay at even indexes.
-        const std::string_view line = m_.arrMoveLines.at(static_cast<std::size_t>(i));
-        const auto first = line.find(' ');
-        const std::string_view white = line.substr(0, first);
-        const std::string_view rest = first == std::string_view::npos ? std::string_view() : line.substr(first + 1);
+        const auto [white, black] = SplitHalfMoves(m_.arrMoveLines.at(static_cast<std::size_t>(i)));
         lstFieldsList.AddItem(std::string(white));
-        lstFieldsList.AddItem(std::string(rest.substr(0, rest.find(' '))));
+        lstFieldsList.AddItem(std::string(black));
     }
 }
 

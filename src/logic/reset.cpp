@@ -4,7 +4,9 @@ namespace quorvane {
 
 ChsMain::ChsMain(Module1 &module, FileDialog &dialog, MessageBox &box)
     : sqrSpace(board::MakeSquares()), Image1(board::MakeStartPieces()), CommonDialog1(dialog), m_(module),
-      box_(box) {}
+      box_(box) {
+    promotedAt_.fill(-1);
+}
 
 void ChsMain::ResetBoard() {
     // Every piece is put back whatever became of it; the order of the writes
@@ -17,6 +19,10 @@ void ChsMain::ResetBoard() {
         Image1[static_cast<std::size_t>(i)].Tag = board::kPieceSlots[static_cast<std::size_t>(i)].startSquare;
     for (auto &piece : Image1)
         piece.Visible = true;
+    for (auto &piece : Image1)
+        piece.Promoted.clear();
+    promotedAt_.fill(-1);
+    takenEnPassant_.fill(false);
     lstMoveList.Clear();
     lstFieldsList.Clear();
     lblBlackPlayer.Caption.clear();

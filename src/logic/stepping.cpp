@@ -1,5 +1,6 @@
 #include "logic/chs_main.h"
 
+#include <cctype>
 #include <cmath>
 #include <string>
 
@@ -51,6 +52,41 @@ void Castle(std::array<ImageControl, board::kPieceCount> &pieces, const Castling
     king.Tag = c.kingTag;
     rook.Left = c.rookLeft;
     rook.Tag = c.rookTag;
+}
+
+bool IsSquareName(const std::string &name) {
+    return name.size() == 2 && name[0] >= 'a' && name[0] <= 'h' && name[1] >= '1' && name[1] <= '8';
+}
+
+// A pawn's own piece, not promoted.
+bool IsPlainPawn(const ImageControl &piece, int slot) {
+    return board::kPieceSlots[static_cast<std::size_t>(slot)].kind == PieceKind::Pawn && piece.Promoted.empty();
+}
+
+// The square of the pawn a pawn of this colour passes when it goes from -> to
+// as an en passant capture (one file aside, from its fifth rank to its sixth),
+// or the empty text when the step is not of that shape.
+std::string EnPassantVictimSquare(const std::string &from, const std::string &to, bool white) {
+    if (!IsSquareName(from) || !IsSquareName(to))
+        return {};
+    const int fileStep = to[0] - from[0];
+    const char fifth = white ? '5' : '4';
+    const char sixth = white ? '6' : '3';
+    if ((fileStep != 1 && fileStep != -1) || from[1] != fifth || to[1] != sixth)
+        return {};
+    return {to[0], from[1]};
+}
+
+// The letter of the piece a promotion token names after "=", a queen when it
+// names none.
+std::string PromotionLetter(const std::string &token) {
+    const auto eq = token.find('=');
+    if (eq != std::string::npos && eq + 1 < token.size()) {
+        const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(token[eq + 1])));
+        if (letter == 'Q' || letter == 'R' || letter == 'B' || letter == 'N')
+            return {letter};
+    }
+    return "Q";
 }
 
 } // namespace
@@ -114,6 +150,24 @@ void ChsMain::StepForward() {
             return;
         }
         auto &piece = Image1[static_cast<std::size_t>(mover)];
+        const bool white = board::kPieceSlots[static_cast<std::size_t>(mover)].white;
+        if (captured < 0 && IsPlainPawn(piece, mover)) {
+            // En passant: the pawn passed stands beside the from-square, not on
+            // the to-square, so the plain capture above did not find it.
+            const std::string passed = EnPassantVictimSquare(m_.strFromSquare, m_.strToSquare, white);
+            const int victim = passed.empty() ? -1 : board::FindPiece(Image1, passed);
+            if (victim >= 0 && IsPlainPawn(Image1[static_cast<std::size_t>(victim)], victim) &&
+                board::kPieceSlots[static_cast<std::size_t>(victim)].white != white) {
+                auto &taken = Image1[static_cast<std::size_t>(victim)];
+                taken.Visible = false;
+                taken.Tag = std::to_string(n);
+                takenEnPassant_[static_cast<std::size_t>(victim)] = true;
+            }
+        }
+        if (IsPlainPawn(piece, mover) && IsSquareName(m_.strToSquare) && m_.strToSquare[1] == (white ? '8' : '1')) {
+            piece.Promoted = PromotionLetter(m_.varCurrentMove);
+            promotedAt_[static_cast<std::size_t>(mover)] = n;
+        }
         piece.Left = intLeft;
         piece.Top = static_cast<float>(intTop);
         piece.Tag = m_.strToSquare;
@@ -147,12 +201,22 @@ void ChsMain::StepBack() {
         piece.Left = intLeft;
         piece.Top = static_cast<float>(intTop);
         piece.Tag = m_.strFromSquare;
+        if (promotedAt_[static_cast<std::size_t>(mover)] == n) {
+            piece.Promoted.clear();
+            promotedAt_[static_cast<std::size_t>(mover)] = -1;
+        }
     }
     const int restored = board::FindPiece(Image1, std::to_string(n));
     if (restored >= 0) {
         auto &piece = Image1[static_cast<std::size_t>(restored)];
         piece.Visible = true;
-        piece.Tag = m_.strToSquare;
+        if (takenEnPassant_[static_cast<std::size_t>(restored)]) {
+            // Back beside the capturing pawn: the to-square's file, the from-square's rank.
+            piece.Tag = {m_.strToSquare[0], m_.strFromSquare[1]};
+            takenEnPassant_[static_cast<std::size_t>(restored)] = false;
+        } else {
+            piece.Tag = m_.strToSquare;
+        }
     }
 }
 

@@ -51,6 +51,9 @@ struct ImageControl {
     float Top = 0;
     bool Visible = true;
     std::string Tag;
+    // The letter of the piece a pawn was promoted to ("Q", "R", "B" or "N"); empty
+    // while the slot shows its own piece.
+    std::string Promoted;
 };
 
 // A rectangle shape: a square of the board. Read only once laid out.

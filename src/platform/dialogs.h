@@ -1,6 +1,6 @@
 #pragma once
-// The two modal dialogs the logic uses, as small interfaces: the windows get the
-// Qt versions, tests get scripted ones.
+// The dialogs and the clipboard the program uses, as small interfaces: the
+// windows get the Qt versions, tests get scripted ones.
 
 #include <optional>
 #include <string>
@@ -16,6 +16,24 @@ public:
     std::string FileName;
     // Modal. False when the user cancelled; FileName is then left as it was.
     virtual bool ShowOpen() = 0;
+};
+
+// Where to save a file. The Qt version asks before it overwrites a file.
+class SaveDialog {
+public:
+    virtual ~SaveDialog() = default;
+    // Modal. proposedPath is offered first (its folder and name); the path the
+    // user chose, or std::nullopt when the user cancelled.
+    virtual std::optional<std::string> ShowSave(const std::string &title, const std::string &proposedPath,
+                                                const std::string &filter) = 0;
+};
+
+// The system clipboard, for text.
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    // Replaces the clipboard's contents with text (UTF-8).
+    virtual void SetText(const std::string &text) = 0;
 };
 
 // Message box styles: the button set plus the icon.

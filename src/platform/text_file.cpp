@@ -12,6 +12,15 @@ namespace quorvane {
 
 namespace {
 
+// A user's words for an errno from opening or reading a file.
+std::string UnreadableReason(int error) {
+    if (error == ENOENT || error == ENOTDIR)
+        return "no such file";
+    if (error == EACCES || error == EPERM)
+        return "permission denied";
+    return std::string("cannot be read (") + std::strerror(error) + ")";
+}
+
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
@@ -109,7 +118,7 @@ private:
                 // A file that grows while it is read is held to the same limit.
                 total_ += got;
                 if (total_ > FileSystem::kMaxFileBytes)
-                    throw PlatformError("File too large: " + path_);
+                    throw PlatformError("File too large: " + path_, "too large");
                 return true;
             }
             if (got == 0) {
@@ -119,7 +128,7 @@ private:
             // "Would block" is a failure like any other: waiting could take
             // forever (a kernel log, a device posing as a regular file).
             if (errno != EINTR)
-                throw PlatformError("Cannot read " + path_ + ": " + std::strerror(errno));
+                throw PlatformError("Cannot read " + path_ + ": " + std::strerror(errno), UnreadableReason(errno));
         }
     }
 
@@ -137,21 +146,21 @@ private:
 
 std::unique_ptr<TextStream> DiskFileSystem::OpenTextFile(const std::string &path) {
     if (path.empty())
-        throw PlatformError("Bad file name or number: empty path");
+        throw PlatformError("Bad file name or number: empty path", "no such file");
     // Non-blocking for the whole read: opening a FIFO does not wait for a
     // writer, and a file that passes as regular but has no data ready (such as
     // /proc/kmsg) fails its read instead of hanging the program. fstat then
     // refuses anything that is not a regular file.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (fd.get() < 0)
-        throw PlatformError("Cannot open " + path + ": " + std::strerror(errno));
+        throw PlatformError("Cannot open " + path + ": " + std::strerror(errno), UnreadableReason(errno));
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0)
-        throw PlatformError("Cannot open " + path + ": " + std::strerror(errno));
+        throw PlatformError("Cannot open " + path + ": " + std::strerror(errno), UnreadableReason(errno));
     if (!S_ISREG(info.st_mode))
-        throw PlatformError("Not a regular file: " + path);
+        throw PlatformError("Not a regular file: " + path, "not a regular file");
     if (info.st_size > kMaxFileBytes)
-        throw PlatformError("File too large: " + path);
+        throw PlatformError("File too large: " + path, "too large");
     return std::make_unique<DiskTextStream>(fd.release(), path, read_);
 }
 

@@ -1,44 +1,47 @@
 #include "ui/app.h"
 
+#include "cli/command_line.h"
 #include "ui/text_codec.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 
 namespace quorvane::ui {
 
 StartUp startQuorvane(const QStringList &arguments, Module1 &module, FileDialog *dialog, MessageBox *box) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Replays a chess game from a saved game-history e-mail."));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A game record (.txt) to open."),
-                                 QStringLiteral("[FILE]"));
+    std::vector<std::string> args;
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        args.push_back(toLocalPath(arguments[i]));
+    const cli::CommandLine command = cli::parseCommandLine(args);
     StartUp result;
-    if (!parser.parse(arguments)) {
-        result.output = parser.errorText() + QLatin1Char('\n');
+    switch (command.action) {
+    case cli::CommandLine::Action::Wrong:
+        result.output = QString::fromStdString(command.error) + QLatin1Char('\n');
         result.exitCode = 1;
         return result;
-    }
-    if (parser.isSet(help)) {
-        result.output = parser.helpText();
+    case cli::CommandLine::Action::Help:
+        result.output = QString::fromStdString(cli::helpText());
         return result;
-    }
-    if (parser.isSet(version)) {
+    case cli::CommandLine::Action::Version:
         result.output = QCoreApplication::applicationName() + QLatin1Char(' ') +
                         QCoreApplication::applicationVersion() + QLatin1Char('\n');
         return result;
-    }
-    const QStringList files = parser.positionalArguments();
-    if (files.size() > 1) {
-        result.output = QStringLiteral("quorvane opens one record at a time.\n");
+    case cli::CommandLine::Action::ToPgn:
+        // The program runs the conversion before any application object exists.
+        result.output = QStringLiteral("--to-pgn opens no window.\n");
         result.exitCode = 1;
         return result;
+    case cli::CommandLine::Action::Window:
+        break;
     }
     result.window = std::make_unique<FrmChsMain>(module, dialog, box);
     result.window->show();
-    if (!files.isEmpty())
-        result.window->openPath(toLocalPath(files.first()));
+    if (!command.files.empty()) {
+        const std::string &path = command.files.front();
+        result.window->openPath(path);
+        if (!module.strCountFailure.empty())
+            result.warning = QString::fromLocal8Bit(path.c_str()) + QStringLiteral(": ") +
+                             QString::fromStdString(module.strCountFailure) + QLatin1Char('\n');
+    }
     return result;
 }
 

@@ -16,9 +16,13 @@ struct StartUp {
     // What to print, and the exit code when there is no window.
     QString output;
     int exitCode = 0;
+    // "FILE: REASON" when the window is up but the record named could not be
+    // read, for standard error.
+    QString warning;
 };
 
-// Parses `quorvane [FILE]` (arguments include the program name), shows the main
+// Parses `quorvane [FILE]` (arguments include the program name; see
+// cli::parseCommandLine), shows the main
 // window and opens FILE as File > Open would once the dialog reported it.
 // dialog and box are passed on to the window (null: the Qt ones).
 StartUp startQuorvane(const QStringList &arguments, Module1 &module, FileDialog *dialog = nullptr,

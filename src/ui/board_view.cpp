@@ -87,6 +87,13 @@ void PieceWidget::placeAt(float left, float top) {
         move(at);
 }
 
+void PieceWidget::setKind(PieceKind kind) {
+    if (kind == kind_)
+        return;
+    kind_ = kind;
+    update();
+}
+
 void PieceWidget::paintEvent(QPaintEvent *) {
     QPainter p(this);
     p.drawPixmap(0, 0, piecePixmapFor(kind_, white_, size(), devicePixelRatioF()));

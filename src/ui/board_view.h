@@ -30,6 +30,9 @@ public:
     PieceWidget(PieceKind kind, bool white, QWidget *parent);
     // Places the piece at a position in twips.
     void placeAt(float left, float top);
+    // Shows another kind of piece (a promoted pawn); repaints only on a change.
+    void setKind(PieceKind kind);
+    PieceKind kind() const { return kind_; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -6,6 +6,7 @@
 #include "ui/art/icons.h"
 #include "ui/board_view.h"
 #include "ui/classic_controls.h"
+#include "ui/export_commands.h"
 #include "ui/fonts.h"
 #include "ui/help_window.h"
 #include "ui/refreshing_box.h"
@@ -110,9 +111,12 @@ void FrmChsMain::buildMenus() {
     file->setObjectName(QStringLiteral("mnuFile"));
     QAction *open = file->addAction(QStringLiteral("&Open"), this, &FrmChsMain::mnuOpen_Click);
     open->setObjectName(QStringLiteral("mnuOpen"));
+    export_ = new ExportCommands(core_, core_.messageBox(), this);
+    export_->addSaveTo(file);
     file->addSeparator()->setObjectName(QStringLiteral("mnuSeperator"));
     QAction *exit = file->addAction(QStringLiteral("&Exit"), this, &FrmChsMain::mnuExit_Click);
     exit->setObjectName(QStringLiteral("mnuExit"));
+    export_->addEditMenuTo(menuBar());
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     QAction *help0 = help->addAction(QStringLiteral("&Help"), this, &FrmChsMain::mnuHelp0_Click);
@@ -313,6 +317,7 @@ void FrmChsMain::refresh() {
     for (std::size_t slot = 0; slot < pieces_.size(); ++slot) {
         const auto &piece = core_.Image1[slot];
         pieces_[slot]->placeAt(piece.Left, piece.Top);
+        pieces_[slot]->setKind(board::ShownKind(static_cast<int>(slot), piece));
         if (pieces_[slot]->isHidden() == piece.Visible)
             pieces_[slot]->setVisible(piece.Visible);
     }
@@ -326,6 +331,8 @@ void FrmChsMain::refresh() {
     const std::int64_t shown = rows.isEmpty() ? -1 : rows.first().row();
     if (shown != core_.lstMoveList.ListIndex())
         selectInView(core_.lstMoveList.ListIndex());
+    if (export_)
+        export_->refresh();
 }
 
 void FrmChsMain::mnuOpen_Click() {

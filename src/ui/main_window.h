@@ -24,6 +24,7 @@ namespace quorvane::ui {
 
 class PieceWidget;
 class ListBoxModel;
+class ExportCommands;
 
 class FrmChsMain : public QMainWindow {
     Q_OBJECT
@@ -43,6 +44,9 @@ public:
 
     // Opens a record as File > Open does once the dialog has reported path.
     void openPath(const std::string &path);
+
+    // File > Save as PGN... and the Edit menu.
+    ExportCommands &exportCommands() { return *export_; }
 
     // The Help window while it is open.
     QWidget *helpWindow() const { return help_; }
@@ -78,6 +82,7 @@ private:
     QPushButton *cmdNext_ = nullptr;
     QPushButton *cmdBack_ = nullptr;
     QPointer<QWidget> help_;
+    ExportCommands *export_ = nullptr;
     bool syncingSelection_ = false;
     // The start of each auto-sizing label's caption as last shown.
     std::unordered_map<const QLabel *, std::string> shownCaptions_;

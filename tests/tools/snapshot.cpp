@@ -1,6 +1,8 @@
 // Renders a window to a PNG, for looking at the layout and for the README's
 // screenshot: snapshot OUT.png [RECORD [HALF-MOVES]] shows the main window,
 // snapshot OUT.png --about and snapshot OUT.png --help-window the other two.
+// With QUORVANE_SNAPSHOT_MENU=mnuEdit (a menu's object name) that menu is drawn
+// open over the main window.
 #include "game/module1.h"
 #include "ui/about_window.h"
 #include "ui/fonts.h"
@@ -8,6 +10,7 @@
 #include "ui/main_window.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
@@ -45,5 +48,15 @@ int main(int argc, char **argv) {
         window.core().cmdNext_Click();
     window.refresh();
     QApplication::processEvents();
-    return window.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+    QPixmap shot = window.grab();
+    const QString menuName = qEnvironmentVariable("QUORVANE_SNAPSHOT_MENU");
+    if (auto *menu = menuName.isEmpty() ? nullptr : window.findChild<QMenu *>(menuName)) {
+        const QRect title = window.menuBar()->actionGeometry(menu->menuAction());
+        const QPoint at = window.menuBar()->mapTo(&window, title.bottomLeft());
+        menu->popup(window.mapToGlobal(at));
+        QApplication::processEvents();
+        QPainter painter(&shot);
+        painter.drawPixmap(at, menu->grab());
+    }
+    return shot.save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
 }

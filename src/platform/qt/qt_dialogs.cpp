@@ -1,6 +1,8 @@
 #include "platform/qt/qt_dialogs.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
@@ -24,6 +26,19 @@ bool QtFileDialog::ShowOpen() {
     FileName = QFile::encodeName(path).toStdString();
     return true;
 }
+
+std::optional<std::string> QtSaveDialog::ShowSave(const std::string &title, const std::string &proposedPath,
+                                                  const std::string &filter) {
+    // The Qt dialog asks before it replaces an existing file.
+    const QString path = QFileDialog::getSaveFileName(parent_, QString::fromStdString(title),
+                                                      QFile::decodeName(proposedPath.c_str()),
+                                                      QtFileDialog::NameFilters(filter));
+    if (path.isEmpty())
+        return std::nullopt;
+    return QFile::encodeName(path).toStdString();
+}
+
+void QtClipboard::SetText(const std::string &text) { QGuiApplication::clipboard()->setText(QString::fromStdString(text)); }
 
 void QtMessageBox::Show(const std::string &text, int style, const std::optional<std::string> &title) {
     QMessageBox box(parent_);

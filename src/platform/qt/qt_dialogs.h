@@ -1,5 +1,5 @@
 #pragma once
-// The Qt versions of the open-file dialog and the message box.
+// The Qt versions of the file dialogs, the message box and the clipboard.
 
 #include "platform/dialogs.h"
 
@@ -27,6 +27,21 @@ public:
 
 private:
     QWidget *parent_;
+};
+
+class QtSaveDialog : public SaveDialog {
+public:
+    explicit QtSaveDialog(QWidget *parent) : parent_(parent) {}
+    std::optional<std::string> ShowSave(const std::string &title, const std::string &proposedPath,
+                                        const std::string &filter) override;
+
+private:
+    QWidget *parent_;
+};
+
+class QtClipboard : public Clipboard {
+public:
+    void SetText(const std::string &text) override;
 };
 
 } // namespace quorvane

@@ -1,0 +1,123 @@
+#include "cli/to_pgn.h"
+
+#include "chess/record_game.h"
+#include "game/module1.h"
+#include "game/reader.h"
+#include "logic/chs_main.h"
+#include "platform/errors.h"
+#include "platform/text_file.h"
+
+#include <exception>
+#include <memory>
+
+namespace quorvane::cli {
+
+namespace {
+
+// The lines of the first pass, kept as the disk stream gave them.
+class KeptLines : public TextStream {
+public:
+    explicit KeptLines(std::shared_ptr<const std::vector<std::string>> lines) : lines_(std::move(lines)) {}
+    bool AtEndOfStream() override { return next_ >= lines_->size(); }
+    std::string ReadLine() override {
+        if (AtEndOfStream())
+            throw PlatformError("Input past end of file");
+        return (*lines_)[next_++];
+    }
+
+private:
+    std::shared_ptr<const std::vector<std::string>> lines_;
+    std::size_t next_ = 0;
+};
+
+// Reads through a disk stream and keeps every line it gives.
+class KeepingStream : public TextStream {
+public:
+    KeepingStream(std::unique_ptr<TextStream> disk, std::shared_ptr<std::vector<std::string>> lines)
+        : disk_(std::move(disk)), lines_(std::move(lines)) {}
+    bool AtEndOfStream() override { return disk_->AtEndOfStream(); }
+    std::string ReadLine() override {
+        lines_->push_back(disk_->ReadLine());
+        return lines_->back();
+    }
+    void SkipLine() override { lines_->push_back(disk_->ReadLine()); }
+
+private:
+    std::unique_ptr<TextStream> disk_;
+    std::shared_ptr<std::vector<std::string>> lines_;
+};
+
+// The disk, opened once per record: the reader's second pass gets the lines
+// the first pass read. Converting many small records is bound by opening
+// files, and this halves it; the line rules and limits stay the disk
+// stream's, and a file cannot change between the passes.
+class ReadOnceFileSystem : public FileSystem {
+public:
+    std::unique_ptr<TextStream> OpenTextFile(const std::string &path) override {
+        if (lines_ && path == path_)
+            return std::make_unique<KeptLines>(lines_);
+        path_ = path;
+        lines_ = std::make_shared<std::vector<std::string>>();
+        return std::make_unique<KeepingStream>(disk_.OpenTextFile(path), lines_);
+    }
+
+private:
+    DiskFileSystem disk_;
+    std::string path_;
+    std::shared_ptr<std::vector<std::string>> lines_;
+};
+
+} // namespace
+
+RecordsRead readRecords(const std::string &path) {
+    RecordsRead result;
+    Module1 m;
+    m.objFileSystem = std::make_unique<ReadOnceFileSystem>();
+    m.strFileName = path;
+    bool failed = false;
+    CountMoveLines(m, [&failed] { failed = true; });
+    if (failed) {
+        result.failure = m.strCountFailure;
+        return result;
+    }
+    try {
+        ReadGameFile(m);
+    } catch (const std::exception &) {
+        // The window's loader stops quietly here; the file changed between the passes.
+        result.failure = "changed while it was read";
+        return result;
+    }
+    GameRecord record;
+    record.headers = PgnHeadersOf(m);
+    record.tokens.reserve(2 * m.arrMoveLines.size());
+    for (const std::string &line : m.arrMoveLines) {
+        const auto [white, black] = SplitHalfMoves(line);
+        record.tokens.emplace_back(white);
+        record.tokens.emplace_back(black);
+    }
+    result.records.push_back(std::move(record));
+    return result;
+}
+
+int convertToPgn(const std::vector<std::string> &paths, std::ostream &out, std::ostream &err) {
+    int status = 0;
+    for (const std::string &path : paths) {
+        const RecordsRead read = readRecords(path);
+        if (!read.failure.empty()) {
+            err << path << ": " << read.failure << '\n';
+            status = 1;
+        }
+        for (const GameRecord &record : read.records) {
+            const chess::RecordGame game = chess::gameFromTokens(record.tokens);
+            out << chess::toPgn(record.headers, game);
+            if (!game.ended) {
+                err << path << ": " << chess::describeStop(game) << '\n';
+                status = 1;
+            }
+        }
+    }
+    out.flush();
+    return status;
+}
+
+} // namespace quorvane::cli

@@ -1,0 +1,101 @@
+#include "ui/export_commands.h"
+
+#include "logic/chs_main.h"
+#include "logic/game_export.h"
+#include "platform/qt/qt_dialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace quorvane::ui {
+
+namespace {
+const QString kCopyPositionTip = QStringLiteral("Copies the position on the board as FEN");
+}
+
+ExportCommands::ExportCommands(ChsMain &core, MessageBox &box, QWidget *window)
+    : QObject(window), core_(core), box_(box), window_(window), ownDialog_(std::make_unique<QtSaveDialog>(window)),
+      ownClipboard_(std::make_unique<QtClipboard>()), dialog_(ownDialog_.get()), clipboard_(ownClipboard_.get()) {}
+
+ExportCommands::~ExportCommands() = default;
+
+void ExportCommands::useSeams(SaveDialog &dialog, Clipboard &clipboard) {
+    dialog_ = &dialog;
+    clipboard_ = &clipboard;
+}
+
+void ExportCommands::addSaveTo(QMenu *file) {
+    save_ = file->addAction(QStringLiteral("Save as &PGN..."), this, &ExportCommands::saveAsPgn);
+    save_->setObjectName(QStringLiteral("mnuSavePgn"));
+    save_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    save_->setStatusTip(QStringLiteral("Saves the game as a PGN file"));
+}
+
+QMenu *ExportCommands::addEditMenuTo(QMenuBar *bar) {
+    QMenu *edit = bar->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("mnuEdit"));
+    copyPgn_ = edit->addAction(QStringLiteral("&Copy PGN"), this, &ExportCommands::copyPgn);
+    copyPgn_->setObjectName(QStringLiteral("mnuCopyPgn"));
+    copyPgn_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    copyPgn_->setStatusTip(QStringLiteral("Copies the game as PGN"));
+    copyPosition_ = edit->addAction(QStringLiteral("Copy &Position (FEN)"), this, &ExportCommands::copyPosition);
+    copyPosition_->setObjectName(QStringLiteral("mnuCopyFen"));
+    copyPosition_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    copyPosition_->setStatusTip(kCopyPositionTip);
+    connect(edit, &QMenu::aboutToShow, this, &ExportCommands::updatePositionCommand);
+    return edit;
+}
+
+void ExportCommands::refresh() {
+    const bool loaded = core_.lstMoveList.ListCount() > 0;
+    for (QAction *action : {save_, copyPgn_})
+        if (action && action->isEnabled() != loaded)
+            action->setEnabled(loaded);
+    // Whether the board holds a chess position is known only from the rules
+    // game, which is built when the Edit menu opens or the command is given;
+    // until then the command stands for any loaded record. Once it was found
+    // disabled, the game is built and each step checks again cheaply.
+    if (!copyPosition_)
+        return;
+    if (!loaded || positionUnavailable_)
+        updatePositionCommand();
+    else if (!copyPosition_->isEnabled())
+        copyPosition_->setEnabled(true);
+}
+
+void ExportCommands::updatePositionCommand() {
+    if (!copyPosition_)
+        return;
+    positionUnavailable_ = false;
+    if (core_.lstMoveList.ListCount() == 0) {
+        copyPosition_->setEnabled(false);
+        copyPosition_->setStatusTip(kCopyPositionTip);
+        return;
+    }
+    const BoardFen fen = PositionFen(core_);
+    positionUnavailable_ = !fen.unavailable.empty();
+    copyPosition_->setEnabled(fen.unavailable.empty());
+    copyPosition_->setStatusTip(fen.unavailable.empty() ? kCopyPositionTip : QString::fromStdString(fen.unavailable));
+}
+
+void ExportCommands::saveAsPgn() { SavePgn(core_, *dialog_, box_); }
+
+void ExportCommands::copyPgn() {
+    const std::string pgn = RecordPgn(core_);
+    if (!pgn.empty())
+        clipboard_->SetText(pgn);
+}
+
+void ExportCommands::copyPosition() {
+    const BoardFen fen = PositionFen(core_);
+    if (fen.fen.empty()) {
+        updatePositionCommand();
+        QApplication::beep();
+        return;
+    }
+    clipboard_->SetText(fen.fen);
+}
+
+} // namespace quorvane::ui

@@ -1,0 +1,133 @@
+// The program run from a shell with no display: the options that need no window,
+// and the conversion to PGN with its standard error lines and exit statuses.
+
+#include "cli/to_pgn.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace quorvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadFile(const fs::path &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class Program : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("quorvane-cli-" + std::to_string(::getpid()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string Write(const std::string &name, const std::string &text) {
+        const auto path = (dir_ / name).string();
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+
+    // Runs the built program with no display and the X11 platform asked for, so
+    // that making any GUI application object would fail.
+    Outcome Quorvane(const std::string &arguments) {
+        const std::string command = "cd '" + dir_.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY " +
+                                    "QT_QPA_PLATFORM=xcb '" QUORVANE_BINARY "' " + arguments + " >out 2>err";
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(dir_ / "out"), ReadFile(dir_ / "err")};
+    }
+
+    fs::path dir_;
+};
+
+std::size_t Count(const std::string &text, const std::string &what) {
+    std::size_t n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+TEST_F(Program, RunsWithoutADisplay) {
+    Write("file1.txt", testing::ReadTestData("file1.txt"));
+    Write("game_015.txt", testing::ReadTestData("game_015.txt"));
+    Write("short.txt", "1\n2\n3\n");
+    Write("illegal.txt", testing::MakeRecord({"1. e2-e4 e7-e5", "2. e4-e6 b8-c6", "3. g1-f3 g8-f6"}));
+    struct Row {
+        const char *name;
+        std::string arguments;
+        int status;
+        std::size_t games;      // PGN games on standard output
+        const char *outPart;    // in standard output
+        std::string err;        // standard error, whole; "?" for any non-empty text
+    };
+    const Row rows[] = {
+        {"help", "--help", 0, 0, "--to-pgn", ""},
+        {"version", "--version", 0, 0, "Quorvane " QUORVANE_VERSION "\n", ""},
+        {"unknown option", "--flip", 1, 0, "", "Unknown option 'flip'.\n"},
+        {"to-pgn without files", "--to-pgn", 1, 0, "", "?"},
+        {"two games in order", "--to-pgn file1.txt game_015.txt", 0, 2, "[Result ", ""},
+        {"missing file", "--to-pgn missing.txt", 1, 0, "", "missing.txt: no such file\n"},
+        {"not a record", "--to-pgn short.txt", 1, 0, "", "short.txt: fewer than 6 lines\n"},
+        {"a folder", "--to-pgn .", 1, 0, "", ".: not a regular file\n"},
+        {"illegal half-move", "--to-pgn illegal.txt", 1, 1, "[Result \"*\"]",
+         "illegal.txt: half-move 3 (2. e4-e6): e4-e6 is not a legal move\n"},
+        {"a bad record among good ones", "--to-pgn file1.txt missing.txt game_015.txt", 1, 2, "[Event ",
+         "missing.txt: no such file\n"},
+    };
+    for (const Row &row : rows) {
+        const Outcome run = Quorvane(row.arguments);
+        EXPECT_EQ(run.status, row.status) << row.name << "\n" << run.err;
+        EXPECT_EQ(Count(run.out, "[Event "), row.games) << row.name;
+        EXPECT_NE(run.out.find(row.outPart), std::string::npos) << row.name << "\n" << run.out;
+        if (row.err == "?")
+            EXPECT_FALSE(run.err.empty()) << row.name;
+        else
+            EXPECT_EQ(run.err, row.err) << row.name;
+    }
+}
+
+TEST_F(Program, ConvertsRecordsInTheOrderGiven) {
+    const std::string a = Write("a.txt", testing::ReadTestData("game_073.txt"));
+    const std::string b = Write("b.txt", testing::ReadTestData("file1.txt"));
+    std::ostringstream out, err, first, second;
+    EXPECT_EQ(cli::convertToPgn({a, b, a}, out, err), 0);
+    EXPECT_EQ(err.str(), "");
+    cli::convertToPgn({a}, first, err);
+    cli::convertToPgn({b}, second, err);
+    EXPECT_EQ(out.str(), first.str() + second.str() + first.str());
+    EXPECT_EQ(first.str().substr(first.str().size() - 2), "\n\n") << "each game ends with a blank line";
+}
+
+TEST(ReadRecords, GivesTheTokensTheWindowSteps) {
+    for (const char *name : {"file1.txt", "game_032.txt", "game_118.txt"}) {
+        testing::Harness h;
+        const fs::path path = fs::temp_directory_path() / ("quorvane-tokens-" + std::to_string(::getpid()));
+        std::ofstream(path, std::ios::binary) << testing::ReadTestData(name);
+        h.Open("/games/x.txt", testing::ReadTestData(name));
+        const cli::RecordsRead read = cli::readRecords(path.string());
+        fs::remove(path);
+        ASSERT_EQ(read.records.size(), 1u) << name;
+        EXPECT_EQ(read.records[0].tokens, h.form.lstFieldsList.Items()) << name;
+        EXPECT_EQ(read.records[0].headers.titleLine, h.module.strTitleLine) << name;
+    }
+}
+
+} // namespace
+} // namespace quorvane
