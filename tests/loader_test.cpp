@@ -19,7 +19,7 @@ TEST(Open, TheExampleRecord) {
     Harness h;
     h.Open("/home/player/games/file1.txt", testing::ReadTestData("file1.txt"));
     ASSERT_EQ(h.dialog.filtersSeen.size(), 1u);
-    EXPECT_EQ(h.dialog.filtersSeen[0], "text files *.txt|*.txt");
+    EXPECT_EQ(h.dialog.filtersSeen[0], "text files *.txt|*.txt|All files|*");
     EXPECT_EQ(h.module.strFileName, "/home/player/games/file1.txt");
     ASSERT_EQ(h.form.lstMoveList.ListCount(), 30);
     EXPECT_EQ(h.form.lstMoveList.List(0), "1. d2-d4 d7-d5");
@@ -130,6 +130,30 @@ TEST(Open, ACancelledDialogKeepsTheGame) {
     EXPECT_EQ(h.form.lblFileName.Caption, "file1.txt");
     EXPECT_EQ(h.form.Position(), 1);
     EXPECT_TRUE(h.box.shown.empty());
+}
+
+TEST(Open, TheDialogStartsWhereTheLastRecordWas) {
+    Harness h;
+    h.files->files["/home/p/games/file1.txt"] = {testing::ReadTestData("file1.txt")};
+    struct Step {
+        const char *name;
+        std::optional<std::string> answer; // what the dialog reports, or cancelled
+        std::string startedIn;             // where the dialog was opened
+    };
+    const Step steps[] = {
+        {"first: the current folder", "/home/p/games/file1.txt", ""},
+        {"then the record's folder", "/home/p/other/missing.txt", "/home/p/games"},
+        {"a failed open was still chosen there", std::nullopt, "/home/p/other"},
+        {"a cancel changes nothing", "file1.txt", "/home/p/other"},
+        {"a bare name: the current folder", std::nullopt, ""},
+    };
+    for (const Step &step : steps) {
+        h.dialog.answers.push_back(step.answer);
+        h.form.mnuOpen_Click();
+        ASSERT_FALSE(h.dialog.initDirsSeen.empty());
+        EXPECT_EQ(h.dialog.initDirsSeen.back(), step.startedIn) << step.name;
+        EXPECT_EQ(h.dialog.filtersSeen.back(), "text files *.txt|*.txt|All files|*") << step.name;
+    }
 }
 
 TEST(Open, AFileShortenedBetweenThePassesEndsQuietly) {

@@ -132,24 +132,27 @@ TEST(MainWindowE2E, PlacementMenusAndStacking) {
     EXPECT_EQ(w.window.minimumSize(), w.window.maximumSize()) << "fixed size";
     EXPECT_FALSE(w.window.windowFlags() & Qt::WindowMaximizeButtonHint);
 
-    // The designed items keep their captions and order, enabled and without
-    // shortcuts; the commands that take the game out have theirs and wait for a
-    // record.
-    const QMap<QString, QString> added{{"Save as &PGN...", "Ctrl+S"},
-                                       {"&Copy PGN", "Ctrl+C"},
-                                       {"Copy &Position (FEN)", "Ctrl+Shift+C"}};
+    // Each item with its shortcut and, for the View menu's switches, its state.
+    // The commands that take the game out wait for a record; all others are enabled.
+    const QStringList waiting{"Save as &PGN...", "&Copy PGN", "Copy &Position (FEN)"};
     QStringList menus;
     for (QAction *menu : w.window.menuBar()->actions()) {
         menus << menu->text();
         for (QAction *item : menu->menu()->actions()) {
-            menus << (item->isSeparator() ? QStringLiteral("-") : item->text());
-            const bool isAdded = added.contains(item->text());
-            EXPECT_EQ(item->isEnabled(), !isAdded) << item->text().toStdString();
-            EXPECT_EQ(item->shortcut().toString(), added.value(item->text())) << item->text().toStdString();
+            QString entry = item->isSeparator() ? QStringLiteral("-") : item->text();
+            if (!item->shortcut().isEmpty())
+                entry += QLatin1Char('\t') + item->shortcut().toString();
+            if (item->isCheckable())
+                entry += item->isChecked() ? QStringLiteral(" [x]") : QStringLiteral(" [ ]");
+            menus << entry;
+            EXPECT_EQ(item->isEnabled(), !waiting.contains(item->text())) << item->text().toStdString();
         }
     }
-    EXPECT_EQ(menus, (QStringList{"&File", "&Open", "Save as &PGN...", "-", "&Exit", "&Edit", "&Copy PGN",
-                                  "Copy &Position (FEN)", "&Help", "&Help", "&About Quorvane..."}));
+    EXPECT_EQ(menus, (QStringList{"&File", "&Open\tCtrl+O", "Save as &PGN...\tCtrl+S", "-", "&Exit\tCtrl+Q", "&Edit",
+                                  "&Copy PGN\tCtrl+C", "Copy &Position (FEN)\tCtrl+Shift+C", "&View",
+                                  "&Flip Board\tCtrl+B [ ]", "Show &Last Move [x]", "&Help", "&Help\tF1",
+                                  "&About Quorvane..."}));
+    EXPECT_EQ(w.window.menuBar()->actions()[2]->menu()->objectName(), "mnuView");
 
     // Front to back, as laid out: the file name over its frame, the date over the
     // green bar, the pieces over the squares.

@@ -12,6 +12,7 @@ namespace quorvane::testing {
 bool ScriptedDialog::ShowOpen() {
     ++shown;
     filtersSeen.push_back(Filter);
+    initDirsSeen.push_back(InitDir);
     if (answers.empty())
         return false;
     const auto answer = answers.front();

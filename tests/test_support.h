@@ -24,6 +24,7 @@ public:
     std::deque<std::optional<std::string>> answers;
     int shown = 0;
     std::vector<std::string> filtersSeen;
+    std::vector<std::string> initDirsSeen;
     bool ShowOpen() override;
 };
 

@@ -5,15 +5,40 @@
 
 #include <charconv>
 #include <exception>
+#include <filesystem>
 #include <string_view>
 
 namespace quorvane {
+
+namespace {
+
+// The open dialog's filters, the one chosen at first on top; each is
+// "description|pattern", patterns separated by ";".
+constexpr std::string_view kOpenFilters[] = {
+    "text files *.txt|*.txt",
+    "All files|*",
+};
+
+std::string OpenFilter() {
+    std::string filter;
+    for (const std::string_view row : kOpenFilters)
+        filter.append(filter.empty() ? "" : "|").append(row);
+    return filter;
+}
+
+// The folder of a path as the file system spells it; empty for a bare name.
+std::string FolderOf(const std::string &path) { return std::filesystem::path(path).parent_path().string(); }
+
+} // namespace
 
 void ChsMain::Form_Initialize() { Status = true; }
 
 void ChsMain::mnuOpen_Click() {
     try {
-        CommonDialog1.Filter = "text files *.txt|*.txt";
+        CommonDialog1.Filter = OpenFilter();
+        // Where the record opened last lies (by the dialog, a drop or the command
+        // line): the next one is most likely beside it.
+        CommonDialog1.InitDir = FolderOf(m_.strFileName);
         // A cancelled dialog leaves the game on the board as it was.
         if (!CommonDialog1.ShowOpen())
             return;

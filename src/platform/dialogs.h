@@ -10,8 +10,11 @@ namespace quorvane {
 class FileDialog {
 public:
     virtual ~FileDialog() = default;
-    // "description|pattern", as "text files *.txt|*.txt".
+    // "description|pattern" pairs joined by "|", as "text files *.txt|*.txt";
+    // the first pair is the one chosen when the dialog opens.
     std::string Filter;
+    // The folder the dialog opens in; empty for the current folder.
+    std::string InitDir;
     // The full path the dialog reported.
     std::string FileName;
     // Modal. False when the user cancelled; FileName is then left as it was.

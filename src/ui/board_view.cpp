@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QRegion>
 
 #include <array>
 
@@ -57,6 +58,21 @@ const QPixmap &piecePixmapFor(PieceKind kind, bool white, QSize size, qreal dpr)
     return cache.back().pixmap;
 }
 
+// Square i in the squares widget's own pixels.
+QRect cellRect(int i) {
+    return twipsRect(board::FileLeft(i % 8), board::RankTop(i / 8), board::kSquareWidth, board::kSquareHeight)
+        .translated(-kBoardRect.topLeft());
+}
+
+constexpr int kSquareBorderPx = 2;
+constexpr int kOutlinePx = 3;
+
+// The band inside square i's border that its outline covers.
+QRegion outlineRegion(int i) {
+    const QRect outer = cellRect(i).adjusted(kSquareBorderPx, kSquareBorderPx, -kSquareBorderPx, -kSquareBorderPx);
+    return QRegion(outer).subtracted(outer.adjusted(kOutlinePx, kOutlinePx, -kOutlinePx, -kOutlinePx));
+}
+
 } // namespace
 
 SquaresWidget::SquaresWidget(QWidget *parent) : QWidget(parent) {
@@ -65,15 +81,35 @@ SquaresWidget::SquaresWidget(QWidget *parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void SquaresWidget::paintEvent(QPaintEvent *) {
+void SquaresWidget::setOutlined(std::vector<int> cells) {
+    std::erase_if(cells, [](int i) { return i < 0 || i >= board::kSquareCount; });
+    if (cells == outlined_)
+        return;
+    // Only the outlines that come or go are painted again, not their squares.
+    QRegion changed;
+    for (const std::vector<int> *list : {&outlined_, &cells})
+        for (int i : *list)
+            changed += outlineRegion(i);
+    update(changed);
+    outlined_ = std::move(cells);
+}
+
+void SquaresWidget::paintEvent(QPaintEvent *event) {
     QPainter p(this);
     const QColor border = borderColour(this);
+    // A step repaints a few squares only: the others are not drawn at all.
+    const QRegion &dirty = event->region();
     for (int i = 0; i < board::kSquareCount; ++i) {
-        const QRect r = twipsRect(board::FileLeft(i % 8), board::RankTop(i / 8), board::kSquareWidth, board::kSquareHeight)
-                            .translated(-kBoardRect.topLeft());
+        const QRect r = cellRect(i);
+        if (!dirty.intersects(r))
+            continue;
         p.fillRect(r, board::IsLightSquare(i) ? kLightSquare : kDarkSquare);
-        drawBorder(p, r, 2, border);
+        drawBorder(p, r, kSquareBorderPx, border);
     }
+    // After all squares, as neighbours overlap by a pixel and would cut into it.
+    for (int i : outlined_)
+        drawBorder(p, cellRect(i).adjusted(kSquareBorderPx, kSquareBorderPx, -kSquareBorderPx, -kSquareBorderPx),
+                   kOutlinePx, kLastMoveOutline);
 }
 
 PieceWidget::PieceWidget(PieceKind kind, bool white, QWidget *parent) : QWidget(parent), kind_(kind), white_(white) {

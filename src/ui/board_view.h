@@ -9,19 +9,28 @@
 #include <QRect>
 #include <QWidget>
 
+#include <vector>
+
 namespace quorvane::ui {
 
 // A rectangle in twips, as pixels.
 QRect twipsRect(int left, int top, int width, int height);
 
 // The 64 squares, painted in index order. The squares never change, so one
-// widget draws them all.
+// widget draws them all, with the outlines that mark the last move.
 class SquaresWidget : public QWidget {
 public:
     explicit SquaresWidget(QWidget *parent);
+    // Outlines these squares, counted as drawn (8 * row + col from the top
+    // left), inside their borders; none for an empty list.
+    void setOutlined(std::vector<int> cells);
+    const std::vector<int> &outlined() const { return outlined_; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    std::vector<int> outlined_;
 };
 
 // One piece picture, stretched to its rectangle.
@@ -72,5 +81,9 @@ private:
 // The colours of the squares.
 inline const QColor kLightSquare{255, 255, 192};
 inline const QColor kDarkSquare{0, 192, 0};
+// The last move's outline: a bright blue, darker than the light squares and
+// the green ones, apart from the black borders by its hue, and told apart from
+// green by colour-blind eyes too (unlike red).
+inline const QColor kLastMoveOutline{0, 96, 255};
 
 } // namespace quorvane::ui

@@ -4,6 +4,7 @@
 #include "platform/twips.h"
 #include "ui/about_window.h"
 #include "ui/art/icons.h"
+#include "ui/board_layer.h"
 #include "ui/board_view.h"
 #include "ui/classic_controls.h"
 #include "ui/export_commands.h"
@@ -92,6 +93,7 @@ FrmChsMain::FrmChsMain(Module1 &module, FileDialog *dialog, MessageBox *box)
     installClassicFonts();
     buildMenus();
     buildControls();
+    buildViewer();
 
     const int menuHeight = menuBar()->sizeHint().height();
     const QSize client(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
@@ -111,16 +113,19 @@ void FrmChsMain::buildMenus() {
     file->setObjectName(QStringLiteral("mnuFile"));
     QAction *open = file->addAction(QStringLiteral("&Open"), this, &FrmChsMain::mnuOpen_Click);
     open->setObjectName(QStringLiteral("mnuOpen"));
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     export_ = new ExportCommands(core_, core_.messageBox(), this);
     export_->addSaveTo(file);
     file->addSeparator()->setObjectName(QStringLiteral("mnuSeperator"));
     QAction *exit = file->addAction(QStringLiteral("&Exit"), this, &FrmChsMain::mnuExit_Click);
     exit->setObjectName(QStringLiteral("mnuExit"));
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     export_->addEditMenuTo(menuBar());
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     QAction *help0 = help->addAction(QStringLiteral("&Help"), this, &FrmChsMain::mnuHelp0_Click);
     help0->setObjectName(QStringLiteral("mnuHelp0"));
+    help0->setShortcut(QKeySequence(Qt::Key_F1));
     QAction *about = help->addAction(QStringLiteral("&About Quorvane..."), this, &FrmChsMain::mnuAbout_Click);
     about->setObjectName(QStringLiteral("mnuAbout"));
 }
@@ -316,15 +321,17 @@ void FrmChsMain::selectInView(std::int64_t row) {
 void FrmChsMain::refresh() {
     for (std::size_t slot = 0; slot < pieces_.size(); ++slot) {
         const auto &piece = core_.Image1[slot];
-        pieces_[slot]->placeAt(piece.Left, piece.Top);
+        pieces_[slot]->placeAt(board_->viewLeft(piece.Left), board_->viewTop(piece.Top));
         pieces_[slot]->setKind(board::ShownKind(static_cast<int>(slot), piece));
         if (pieces_[slot]->isHidden() == piece.Visible)
             pieces_[slot]->setVisible(piece.Visible);
     }
+    board_->showLastMove(core_);
     placeAutoSizeLabel(lblDate_, core_.lblDate.Caption, 360, 270);
     placeAutoSizeLabel(lblBlackPlayer_, core_.lblBlackPlayer.Caption, 800, 375);
     placeAutoSizeLabel(lblWhitePlayer_, core_.lblWhitePlayer.Caption, 1080, 270);
     showFileName(core_.lblFileName.Caption);
+    showTitle();
     moveModel_->sync();
     fieldsModel_->sync();
     const QModelIndexList rows = lstMoveList_->selectionModel()->selectedRows();

@@ -22,6 +22,7 @@ class QPushButton;
 
 namespace quorvane::ui {
 
+class BoardLayer;
 class PieceWidget;
 class ListBoxModel;
 class ExportCommands;
@@ -45,6 +46,12 @@ public:
     // Opens a record as File > Open does once the dialog has reported path.
     void openPath(const std::string &path);
 
+    // Presses Next count times (Back for a negative count), then paints once.
+    void stepBy(int count);
+    // Presses Back until no half-move is played, then paints once.
+    void goToStart();
+    // Presses Next until a press no longer advances, then paints once.
+    void goToEnd();
     // File > Save as PGN... and the Edit menu.
     ExportCommands &exportCommands() { return *export_; }
 
@@ -63,6 +70,9 @@ private:
     void placeAutoSizeLabel(QLabel *label, const std::string &caption, int topTwips, int heightTwips);
     void showFileName(const std::string &caption);
     void selectInView(std::int64_t row);
+    // The View menu, the keys, the wheel and drops: main_window_viewer.cpp.
+    void buildViewer();
+    void showTitle();
 
     std::unique_ptr<FileDialog> ownDialog_;
     std::unique_ptr<MessageBox> ownBox_;
@@ -82,6 +92,8 @@ private:
     QPushButton *cmdNext_ = nullptr;
     QPushButton *cmdBack_ = nullptr;
     QPointer<QWidget> help_;
+    std::unique_ptr<BoardLayer> board_;
+    std::string titleName_; // the record name the title shows
     ExportCommands *export_ = nullptr;
     bool syncingSelection_ = false;
     // The start of each auto-sizing label's caption as last shown.

@@ -1,6 +1,6 @@
 // Renders a window to a PNG, for looking at the layout and for the README's
-// screenshot: snapshot OUT.png [RECORD [HALF-MOVES]] shows the main window,
-// snapshot OUT.png --about and snapshot OUT.png --help-window the other two.
+// screenshot: snapshot OUT.png [RECORD [HALF-MOVES [--flipped]]] shows the main
+// window, snapshot OUT.png --about and snapshot OUT.png --help-window the other two.
 // With QUORVANE_SNAPSHOT_MENU=mnuEdit (a menu's object name) that menu is drawn
 // open over the main window.
 #include "game/module1.h"
@@ -9,6 +9,7 @@
 #include "ui/help_window.h"
 #include "ui/main_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -23,7 +24,7 @@ int main(int argc, char **argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: snapshot OUT.png [RECORD [HALF-MOVES]]\n");
+        std::fprintf(stderr, "usage: snapshot OUT.png [RECORD [HALF-MOVES [--flipped]]]\n");
         return 2;
     }
     const QString what = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
@@ -46,6 +47,8 @@ int main(int argc, char **argv) {
     const int steps = argc > 3 ? std::atoi(argv[3]) : 0;
     for (int i = 0; i < steps; ++i)
         window.core().cmdNext_Click();
+    if (argc > 4 && QString::fromLocal8Bit(argv[4]) == QLatin1String("--flipped"))
+        window.findChild<QAction *>(QStringLiteral("mnuFlipBoard"))->trigger();
     window.refresh();
     QApplication::processEvents();
     QPixmap shot = window.grab();

@@ -20,7 +20,8 @@ QString QtFileDialog::NameFilters(const std::string &filter) {
 }
 
 bool QtFileDialog::ShowOpen() {
-    const QString path = QFileDialog::getOpenFileName(parent_, QString(), QString(), NameFilters(Filter));
+    const QString path = QFileDialog::getOpenFileName(
+        parent_, QString(), QFile::decodeName(QByteArray::fromStdString(InitDir)), NameFilters(Filter));
     if (path.isEmpty())
         return false;
     FileName = QFile::encodeName(path).toStdString();

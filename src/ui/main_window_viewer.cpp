@@ -1,0 +1,91 @@
+// The main window's viewing aids beside its designed events: stepping by key and
+// wheel, the View menu (flip, last-move mark), drops and the title.
+
+#include "ui/board_layer.h"
+#include "ui/board_view.h"
+#include "ui/main_window.h"
+#include "ui/text_codec.h"
+#include "ui/viewer_input.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace quorvane::ui {
+
+void FrmChsMain::buildViewer() {
+    // The squares widget buildControls made under this name.
+    auto *squares = static_cast<SquaresWidget *>(centralWidget()->findChild<QWidget *>(QStringLiteral("sqrSpace")));
+    std::array<QLabel *, 16> coordinates{};
+    for (int n = 1; n <= 16; ++n)
+        coordinates[static_cast<std::size_t>(n - 1)] =
+            centralWidget()->findChild<QLabel *>(QStringLiteral("Label%1").arg(n));
+    board_ = std::make_unique<BoardLayer>(*squares, coordinates);
+    new ViewerInput(*this, {lstMoveList_, cmdNext_, cmdBack_}, squares);
+
+    auto *view = new QMenu(QStringLiteral("&View"), this);
+    view->setObjectName(QStringLiteral("mnuView"));
+    QAction *flip = view->addAction(QStringLiteral("&Flip Board"));
+    flip->setObjectName(QStringLiteral("mnuFlipBoard"));
+    flip->setCheckable(true);
+    flip->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    connect(flip, &QAction::toggled, this, [this](bool on) {
+        board_->setFlipped(on);
+        refresh();
+    });
+    QAction *lastMove = view->addAction(QStringLiteral("Show &Last Move"));
+    lastMove->setObjectName(QStringLiteral("mnuShowLastMove"));
+    lastMove->setCheckable(true);
+    lastMove->setChecked(board_->lastMoveShown());
+    connect(lastMove, &QAction::toggled, this, [this](bool on) {
+        board_->setLastMoveShown(on);
+        refresh();
+    });
+    // Straight before Help, whatever menus come before it.
+    const auto *help = menuBar()->findChild<QMenu *>(QStringLiteral("mnuHelp"));
+    menuBar()->insertMenu(help ? help->menuAction() : nullptr, view);
+}
+
+void FrmChsMain::stepBy(int count) {
+    for (int i = 0; i < count; ++i)
+        core_.cmdNext_Click();
+    for (int i = 0; i > count; --i)
+        core_.cmdBack_Click();
+    refresh();
+}
+
+void FrmChsMain::goToStart() {
+    // Every Back lowers the count by one, so this ends, even after a failed open
+    // that left the count above an empty list.
+    while (core_.Position() > 0)
+        core_.cmdBack_Click();
+    refresh();
+}
+
+void FrmChsMain::goToEnd() {
+    for (;;) {
+        const std::int64_t before = core_.Position();
+        core_.cmdNext_Click();
+        if (core_.Position() == before)
+            break;
+    }
+    refresh();
+}
+
+void FrmChsMain::showTitle() {
+    // The record first, as desktop programs name their document; the program
+    // alone while none is open.
+    const std::string &name = core_.lblFileName.Caption;
+    if (name == titleName_)
+        return;
+    titleName_ = name;
+    const QString program = QStringLiteral("Quorvane");
+    // "[*]" in a title stands for the modified mark; doubled it is shown as it is.
+    const QString shown = fromLocalPath(name).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(name.empty() ? program : shown + QStringLiteral(" - ") + program);
+}
+
+} // namespace quorvane::ui
