@@ -6,8 +6,9 @@
 
 #include "record.h"
 
-#include "logic/chs_main.h"
 #include "game/reader.h"
+#include "logic/chs_main.h"
+#include "ui/board_view.h"
 #include "ui/main_window.h"
 
 #include <QAbstractEventDispatcher>
@@ -46,17 +47,20 @@ const std::string &RecordPath() {
     return path;
 }
 
-// Counts paint events of one widget and its children, application-wide.
+// Counts paint events of one widget and its children, application-wide; with
+// piecesOnly, only those of the board's pieces among them.
 class PaintWatch : public QObject {
 public:
     QWidget *target = nullptr;
+    bool piecesOnly = false;
     int paints = 0;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override {
         if (target && event->type() == QEvent::Paint && watched->isWidgetType()) {
             auto *widget = static_cast<QWidget *>(watched);
-            if (widget == target || target->isAncestorOf(widget))
+            if ((widget == target || target->isAncestorOf(widget)) &&
+                (!piecesOnly || dynamic_cast<ui::PieceWidget *>(widget)))
                 ++paints;
         }
         return false;
@@ -85,9 +89,12 @@ void Settle() {
 // Does what the user does, then runs the event loop until target (or a child of
 // it) has been painted, and lets whatever else that frame queued run too. The
 // count starts before the action: a button repaints itself at once when pressed.
-template <typename Action> void ActUntilPainted(QWidget *target, Action action) {
+// With piecesOnly the paint waited for is a piece's: the board's own paint, not
+// the pressed button's.
+template <typename Action> void ActUntilPainted(QWidget *target, Action action, bool piecesOnly = false) {
     PaintWatch &watch = Watch();
     watch.target = target;
+    watch.piecesOnly = piecesOnly;
     watch.paints = 0;
     action();
     const auto deadline = Clock::now() + std::chrono::seconds(5);
@@ -143,8 +150,10 @@ struct BenchWindow {
     void PressEnter() {
         ActUntilPainted(&window, [this] { QTest::keyClick(list, Qt::Key_Return); });
     }
+    // A step moves a piece: done when the board has painted it.
     void Click(QPushButton *button) {
-        ActUntilPainted(&window, [button] { QTest::mouseClick(button, Qt::LeftButton); });
+        ActUntilPainted(
+            &window, [button] { QTest::mouseClick(button, Qt::LeftButton); }, true);
     }
     std::int64_t Position() const { return window.core().Position(); }
 };
@@ -271,10 +280,13 @@ void Window_JumpLastToFirst(benchmark::State &state) {
 void Window_Next(benchmark::State &state) {
     BenchWindow &w = LoadedWindow();
     w.JumpTo(kMoveLines / 2);
+    const std::int64_t from = w.Position();
     for (auto _ : state) {
         const auto start = Clock::now();
         w.Click(w.next);
         state.SetIterationTime(Seconds(Clock::now() - start));
+        if (w.Position() != from + 1)
+            state.SkipWithError("Next did not step");
         w.Click(w.back);
     }
 }

@@ -3,6 +3,7 @@
 #include "game/module1.h"
 #include "mail/gmime_parser.h"
 #include "ui/app.h"
+#include "ui/fonts.h"
 
 #include <QApplication>
 
@@ -37,6 +38,7 @@ int main(int argc, char *argv[]) {
         break;
     }
 
+    quorvane::ui::startLoadingFontConfiguration();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvane"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVANE_VERSION));

@@ -317,7 +317,8 @@ TEST(Icons, HaveTheRequestedSizes) {
         std::sort(s.begin(), s.end());
         return s;
     };
-    EXPECT_EQ(sizes(art::mainWindowIcon()), (std::vector<int>{16, 32, 48, 64, 128, 256}));
+    EXPECT_EQ(sizes(art::mainWindowIcon()), (std::vector<int>{16, 32, 48, 64}));
+    EXPECT_EQ(sizes(art::knightIcon(art::kInstalledIconSizes)), (std::vector<int>{16, 32, 48, 64, 128, 256}));
     EXPECT_EQ(sizes(art::aboutIcon()), (std::vector<int>{16, 32}));
     EXPECT_EQ(sizes(art::helpIcon()), (std::vector<int>{16, 32}));
     EXPECT_EQ(art::knightPicture().size(), QSize(117, 117));
@@ -325,9 +326,9 @@ TEST(Icons, HaveTheRequestedSizes) {
 
 TEST(Icons, MainIconIsABlackKnightOnOpaqueWhite) {
     ensureApp();
-    const QIcon icon = art::mainWindowIcon();
-    for (const int size : {16, 32, 256}) {
+    for (const int size : {16, 32, 64, 256}) {
         SCOPED_TRACE(size);
+        const QIcon icon = size <= 64 ? art::mainWindowIcon() : art::knightIcon(art::kInstalledIconSizes);
         const QImage img = icon.pixmap(QSize(size, size)).toImage().convertToFormat(QImage::Format_ARGB32);
         ASSERT_EQ(img.size(), QSize(size, size));
         const Census c = census(img);

@@ -62,8 +62,11 @@ void ReadGameFile(Module1 &m) {
     m.strGameDate = Mid(stream->ReadLine(), 8);
     stream->SkipLine();
     const int last = m.intLastMoveLine;
-    for (int i = 0; i <= last; ++i)
-        m.arrMoveLines.at(static_cast<std::size_t>(i)) = CutMoveNumber(stream->ReadLine());
+    std::string line;
+    for (int i = 0; i <= last; ++i) {
+        stream->ReadLineInto(line);
+        m.arrMoveLines.at(static_cast<std::size_t>(i)) = CutMoveNumber(line);
+    }
 }
 
 } // namespace quorvane

@@ -3,6 +3,7 @@
 #include "logic/chs_main.h"
 #include "game/reader.h"
 
+#include <charconv>
 #include <exception>
 #include <filesystem>
 #include <string_view>
@@ -80,12 +81,14 @@ void ChsMain::SetNewFile() {
     }
     ReadGameFile(m_);
     const int last = m_.intLastMoveLine;
+    lstMoveList.Reserve(lstMoveList.ListCount() + last + 1);
     for (int i = 0; i <= last; ++i) {
         const std::string &moves = m_.arrMoveLines.at(static_cast<std::size_t>(i));
-        const std::string number = std::to_string(i + 1);
+        char number[16];
+        const auto digits = std::to_chars(number, number + sizeof number, i + 1).ptr - number;
         std::string item;
-        item.reserve(number.size() + 2 + moves.size());
-        item.append(number).append(". ").append(moves);
+        item.reserve(static_cast<std::size_t>(digits) + 2 + moves.size());
+        item.append(number, static_cast<std::size_t>(digits)).append(". ").append(moves);
         lstMoveList.AddItem(std::move(item));
     }
     lblBlackPlayer.Caption = m_.strBlackPlayer;
@@ -98,6 +101,7 @@ void ChsMain::SetNewFile() {
 
 void ChsMain::FillFieldsList() {
     const int last = m_.intLastMoveLine;
+    lstFieldsList.Reserve(lstFieldsList.ListCount() + 2 * (std::int64_t{last} + 1));
     for (int i = 0; i <= last; ++i) {
         // A line that holds White's half-move alone (a game that ended on
         // White's move), or nothing, still gives two entries, the missing ones

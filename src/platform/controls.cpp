@@ -13,6 +13,11 @@ void ListBox::AddItem(std::string text) {
     ++revision_;
 }
 
+void ListBox::Reserve(std::int64_t n) {
+    if (n > 0)
+        items_.reserve(static_cast<std::size_t>(n));
+}
+
 void ListBox::Clear() {
     items_.clear();
     listIndex_ = -1;

@@ -15,6 +15,9 @@ class ListBox {
 public:
     // Appends at the end.
     void AddItem(std::string text);
+    // Makes room for n entries in all, so that a list filled from a counted file
+    // grows once rather than item by item.
+    void Reserve(std::int64_t n);
     void Clear();
     // Entry i counted from 0; the empty text for any index the list does not hold.
     const std::string &List(std::int64_t i) const;

@@ -50,9 +50,15 @@ public:
     bool AtEndOfStream() override { return !fill(); }
 
     std::string ReadLine() override {
+        std::string line;
+        ReadLineInto(line);
+        return line;
+    }
+
+    void ReadLineInto(std::string &line) override {
         if (!fill())
             throw PlatformError("Input past end of file: " + path_);
-        // Most lines lie whole in the buffer: made in one go, at their exact size.
+        // Most lines lie whole in the buffer: copied in one go.
         {
             const char *begin = buffer_ + pos_;
             const auto *lf =
@@ -60,10 +66,11 @@ public:
             if (lf) {
                 pos_ += static_cast<std::size_t>(lf - begin) + 1;
                 const char *end = lf > begin && lf[-1] == '\r' ? lf - 1 : lf;
-                return std::string(begin, end);
+                line.assign(begin, end);
+                return;
             }
         }
-        std::string line;
+        line.clear();
         for (;;) {
             const char *begin = buffer_ + pos_;
             const char *end = buffer_ + size_;
@@ -80,7 +87,6 @@ public:
         }
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        return line;
     }
 
     void SkipLine() override {

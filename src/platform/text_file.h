@@ -22,6 +22,9 @@ public:
     // before it; a final line end does not start another line. Reading past the
     // end raises PlatformError.
     virtual std::string ReadLine() = 0;
+    // ReadLine into line, reusing its storage: for reading many lines in a row
+    // without making a new text for each.
+    virtual void ReadLineInto(std::string &line) { line = ReadLine(); }
     // Reads the next line and drops it: ReadLine without keeping the text.
     virtual void SkipLine() { ReadLine(); }
 };

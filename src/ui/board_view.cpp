@@ -1,7 +1,7 @@
 #include "ui/board_view.h"
 
 #include "platform/twips.h"
-#include "ui/art/pieces.h"
+#include "ui/art/drawn_ahead.h"
 
 #include <QHash>
 #include <QPaintEvent>
@@ -52,7 +52,7 @@ const QPixmap &piecePixmapFor(PieceKind kind, bool white, QSize size, qreal dpr)
         if (c.key == key)
             return c.pixmap;
     const QSize device(qRound(size.width() * dpr), qRound(size.height() * dpr));
-    QPixmap pixmap = QPixmap::fromImage(art::renderPiece(kind, white, device));
+    QPixmap pixmap = QPixmap::fromImage(art::pieceImage(kind, white, device));
     pixmap.setDevicePixelRatio(dpr);
     cache.push_back({key, std::move(pixmap)});
     return cache.back().pixmap;

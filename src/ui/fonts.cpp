@@ -8,8 +8,11 @@
 #include <QGuiApplication>
 #include <QStringList>
 
+#include <fontconfig/fontconfig.h>
+
 #include <cmath>
 #include <cstdlib>
+#include <thread>
 
 namespace quorvane::ui {
 
@@ -29,11 +32,37 @@ constexpr ClassicFont kClassicFonts[] = {
 };
 } // namespace
 
+namespace {
+// Joined before the first use of the font database, or at exit when the program
+// ends without a window (--help).
+struct FontConfigurationLoader {
+    std::thread thread;
+    void wait() {
+        if (thread.joinable())
+            thread.join();
+    }
+    ~FontConfigurationLoader() { wait(); }
+};
+
+FontConfigurationLoader &loader() {
+    static FontConfigurationLoader instance;
+    return instance;
+}
+} // namespace
+
+void startLoadingFontConfiguration() {
+    // Qt's font database asks fontconfig for the same configuration later;
+    // fontconfig makes it once and hands it to every caller.
+    if (!loader().thread.joinable())
+        loader().thread = std::thread([] { FcInit(); });
+}
+
 void installClassicFonts() {
     static bool done = false;
     if (done)
         return;
     done = true;
+    loader().wait();
     const QStringList known = QFontDatabase::families();
     for (const auto &font : kClassicFonts) {
         if (known.contains(QString::fromLatin1(font.family)))

@@ -9,6 +9,12 @@
 
 namespace quorvane::ui {
 
+// Starts reading the system's font configuration on a thread of its own, so that
+// it runs beside the rest of start-up (connecting to the display, loading the
+// platform plugin) instead of after it. Called just before the application
+// object is made; installClassicFonts waits for it. Needs no display.
+void startLoadingFontConfiguration();
+
 // Registers the classic fonts that fontconfig does not already know. Cheap to
 // call again.
 void installClassicFonts();

@@ -70,8 +70,8 @@ private:
     std::vector<std::pair<int, QPixmap>> drawn_;
 };
 
-QIcon makeIcon(std::initializer_list<int> sizes, const IconPainter &paint) {
-    return QIcon(new DrawnIconEngine(std::vector<int>(sizes), paint));
+QIcon makeIcon(std::vector<int> sizes, const IconPainter &paint) {
+    return QIcon(new DrawnIconEngine(std::move(sizes), paint));
 }
 
 // A disc with a black rim filling the 32 x 32 box. The rim is a whole number of
@@ -115,8 +115,8 @@ void paintQuestionMark(QPainter &painter) {
 
 } // namespace
 
-QIcon mainWindowIcon() {
-    return makeIcon({16, 32, 48, 64, 128, 256}, [](QPainter &painter, int size) {
+QIcon knightIcon(std::span<const int> sizes) {
+    return makeIcon(std::vector<int>(sizes.begin(), sizes.end()), [](QPainter &painter, int size) {
         painter.fillRect(QRect(0, 0, size, size), Qt::white);
         const double margin = std::max(1.0, size / 16.0);
         paintKnightHead(painter, QRectF(margin, margin, size - 2 * margin, size - 2 * margin), Qt::black);

@@ -16,7 +16,7 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "usage: write_icons DIR\n");
         return 2;
     }
-    const QIcon icon = quorvane::art::mainWindowIcon();
+    const QIcon icon = quorvane::art::knightIcon(quorvane::art::kInstalledIconSizes);
     for (const QSize &size : icon.availableSizes()) {
         const QString dir = QStringLiteral("%1/%2x%3/apps").arg(QString::fromLocal8Bit(argv[1])).arg(size.width()).arg(size.height());
         if (!QDir().mkpath(dir) || !icon.pixmap(size).save(dir + QStringLiteral("/quorvane.png")))
