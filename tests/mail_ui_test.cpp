@@ -84,9 +84,9 @@ TEST(MailWindow, MailboxFileThroughFileOpen) {
     w.Open(path);
     EXPECT_EQ(chooser.asked, 1);
     ASSERT_EQ(w.dialog.filtersSeen.size(), 1u);
-    EXPECT_EQ(w.dialog.filtersSeen[0], "text files *.txt|*.txt|e-mail messages|*.eml;*.mbox");
+    EXPECT_EQ(w.dialog.filtersSeen[0], "text files *.txt|*.txt|e-mail messages|*.eml;*.mbox|All files|*");
     EXPECT_EQ(QtFileDialog::NameFilters(w.dialog.filtersSeen[0]),
-              QStringLiteral("text files *.txt (*.txt);;e-mail messages (*.eml *.mbox)"));
+              QStringLiteral("text files *.txt (*.txt);;e-mail messages (*.eml *.mbox);;All files (*)"));
     EXPECT_EQ(w.list()->model()->rowCount(), 30);
     EXPECT_EQ(w.window.findChild<QLabel *>("lblFileName")->text(), QStringLiteral("games.mbox"));
 }
