@@ -54,7 +54,8 @@ std::string helpText() {
            "                 the order given, and opens no window.\n"
            "\n"
            "Arguments:\n"
-           "  [FILE]         A game record (.txt) to open.\n";
+           "  [FILE]         A game record (.txt), or a saved message (.eml) or\n"
+           "                 mailbox (.mbox) holding one, to open.\n";
 }
 
 } // namespace quorvane::cli
