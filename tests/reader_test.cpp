@@ -107,17 +107,26 @@ TEST(Reader, AnyTextOfSixLinesIsTakenAsIs) {
 }
 
 TEST(MoveNumbers, AreCutWhateverTheirLength) {
-    EXPECT_EQ(CutMoveNumber("1. d2-d4 d7-d5"), "d2-d4 d7-d5");
-    EXPECT_EQ(CutMoveNumber("10. h1-f1 c8-g4"), "h1-f1 c8-g4");
-    EXPECT_EQ(CutMoveNumber("99.  a1-a2 a7-a6"), "a1-a2 a7-a6");
-    EXPECT_EQ(CutMoveNumber("100. e2-e4 e7-e5"), "e2-e4 e7-e5");
-    EXPECT_EQ(CutMoveNumber("1234. e2-e4 e7-e5"), "e2-e4 e7-e5");
-    EXPECT_EQ(CutMoveNumber("32761. e2-e4 e7-e5"), "e2-e4 e7-e5");
-    // Only digits followed by a point are a long number; anything else is cut at three.
-    EXPECT_EQ(CutMoveNumber("123 e2-e4 e7-e5"), "e2-e4 e7-e5");
-    EXPECT_EQ(CutMoveNumber("1. \te2"), "\te2");
-    EXPECT_EQ(CutMoveNumber("1."), "");
-    EXPECT_EQ(CutMoveNumber(""), "");
+    const std::pair<const char *, const char *> rows[] = {
+        {"1. d2-d4 d7-d5", "d2-d4 d7-d5"},
+        {"10. h1-f1 c8-g4", "h1-f1 c8-g4"},
+        {"99.  a1-a2 a7-a6", "a1-a2 a7-a6"},
+        {"100. e2-e4 e7-e5", "e2-e4 e7-e5"},
+        {"1234. e2-e4 e7-e5", "e2-e4 e7-e5"},
+        {"32761. e2-e4 e7-e5", "e2-e4 e7-e5"},
+        // Only digits followed by a point are a long number; anything else is cut at three.
+        {"123 e2-e4 e7-e5", "e2-e4 e7-e5"},
+        {"1. \te2", "\te2"},
+        {"1.   ", ""},
+        {"1.", ""},
+        {"", ""},
+    };
+    for (const auto &[line, moves] : rows) {
+        EXPECT_EQ(CutMoveNumber(line), moves) << line;
+        std::string inPlace = line;
+        CutMoveNumberInPlace(inPlace);
+        EXPECT_EQ(inPlace, moves) << line << " (cut in place)";
+    }
 }
 
 } // namespace

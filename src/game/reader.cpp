@@ -3,7 +3,9 @@
 #include "platform/errors.h"
 #include "platform/text.h"
 
+#include <algorithm>
 #include <exception>
+#include <string_view>
 
 namespace quorvane {
 
@@ -33,17 +35,26 @@ void CountMoveLines(Module1 &m, const std::function<void()> &callReset) {
     }
 }
 
-std::string CutMoveNumber(const std::string &line) {
+namespace {
+
+// How many leading characters the move number takes, with the spaces after it.
+std::size_t MoveNumberLength(std::string_view line) {
     // From move 100 on the number is longer than the fixed cut of three
     // characters, so "123. " is dropped whole.
     std::size_t digits = 0;
     while (digits < line.size() && line[digits] >= '0' && line[digits] <= '9')
         ++digits;
-    const std::size_t cut = digits >= 3 && digits < line.size() && line[digits] == '.' ? digits + 1 : 3;
-    if (cut >= line.size())
-        return {};
-    return LTrimSpaces(std::string_view(line).substr(cut));
+    std::size_t cut = digits >= 3 && digits < line.size() && line[digits] == '.' ? digits + 1 : 3;
+    while (cut < line.size() && line[cut] == ' ')
+        ++cut;
+    return std::min(cut, line.size());
 }
+
+} // namespace
+
+std::string CutMoveNumber(const std::string &line) { return line.substr(MoveNumberLength(line)); }
+
+void CutMoveNumberInPlace(std::string &line) { line.erase(0, MoveNumberLength(line)); }
 
 std::pair<std::string_view, std::string_view> SplitHalfMoves(std::string_view line) {
     // Pieces 0 and 1 of the line split at every single space; the rest is not used.
@@ -62,10 +73,12 @@ void ReadGameFile(Module1 &m) {
     m.strGameDate = Mid(stream->ReadLine(), 8);
     stream->SkipLine();
     const int last = m.intLastMoveLine;
-    std::string line;
+    // Each line is read straight into its element and cut there, so even a
+    // line of many megabytes is never copied.
     for (int i = 0; i <= last; ++i) {
+        std::string &line = m.arrMoveLines.at(static_cast<std::size_t>(i));
         stream->ReadLineInto(line);
-        m.arrMoveLines.at(static_cast<std::size_t>(i)) = CutMoveNumber(line);
+        CutMoveNumberInPlace(line);
     }
 }
 

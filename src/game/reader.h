@@ -32,5 +32,7 @@ std::pair<std::string_view, std::string_view> SplitHalfMoves(std::string_view mo
 
 // The move line without its number: "12. e2-e4 e7-e5" gives "e2-e4 e7-e5".
 std::string CutMoveNumber(const std::string &line);
+// The same cut, made in the line itself.
+void CutMoveNumberInPlace(std::string &line);
 
 } // namespace quorvane

@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -44,8 +45,8 @@ private:
 // Reads through a fixed buffer, so a huge line costs only its own length.
 class DiskTextStream : public TextStream {
 public:
-    DiskTextStream(int fd, const std::string &path, DiskFileSystem::ReadFunction read)
-        : fd_(fd), path_(path), read_(read) {}
+    DiskTextStream(int fd, const std::string &path, DiskFileSystem::ReadFunction read, std::int64_t size)
+        : fd_(fd), path_(path), read_(read), size_on_open_(size) {}
 
     bool AtEndOfStream() override { return !fill(); }
 
@@ -82,6 +83,13 @@ public:
             }
             line.append(begin, end);
             pos_ = size_;
+            // A line longer than the buffer may run on for megabytes: make room
+            // for the rest of the file at once rather than growing step by step,
+            // each step copying the line again.
+            if (line.size() >= sizeof buffer_ && line.capacity() < line.size() + sizeof buffer_) {
+                const std::int64_t unread = std::max<std::int64_t>(size_on_open_ - total_, 0);
+                line.reserve(line.size() + static_cast<std::size_t>(std::min(unread, FileSystem::kMaxFileBytes)));
+            }
             if (!fill())
                 break;
         }
@@ -135,6 +143,7 @@ private:
     FileDescriptor fd_;
     std::string path_;
     DiskFileSystem::ReadFunction read_;
+    std::int64_t size_on_open_;
     char buffer_[64 * 1024];
     std::size_t pos_ = 0;
     std::size_t size_ = 0;
@@ -199,7 +208,7 @@ std::unique_ptr<TextStream> DiskFileSystem::OpenTextFile(const std::string &path
         throw PlatformError("Not a regular file: " + path, "not a regular file");
     if (info.st_size > kMaxFileBytes)
         throw PlatformError("File too large: " + path, "too large");
-    return std::make_unique<DiskTextStream>(fd.release(), path, read_);
+    return std::make_unique<DiskTextStream>(fd.release(), path, read_, static_cast<std::int64_t>(info.st_size));
 }
 
 std::string FileSystem::GetFileName(const std::string &path) {
