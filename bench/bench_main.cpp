@@ -8,6 +8,7 @@
 
 #include "game/reader.h"
 #include "logic/chs_main.h"
+#include "quiet_seams.h"
 #include "ui/board_view.h"
 #include "ui/main_window.h"
 
@@ -105,16 +106,6 @@ template <typename Action> void ActUntilPainted(QWidget *target, Action action, 
     if (watch.paints == 0)
         std::fprintf(stderr, "warning: no paint within 5 s\n");
 }
-
-class NoDialog : public FileDialog {
-public:
-    bool ShowOpen() override { return false; }
-};
-
-class SilentBox : public MessageBox {
-public:
-    void Show(const std::string &, int, const std::optional<std::string> &) override {}
-};
 
 struct BenchWindow {
     Module1 module;

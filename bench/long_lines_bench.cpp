@@ -4,6 +4,7 @@
 // one Next, and a jump to the last line, each until painted.
 
 #include "logic/chs_main.h"
+#include "quiet_seams.h"
 #include "ui/main_window.h"
 
 #include <QApplication>
@@ -103,16 +104,6 @@ template <typename Action> double TimeUntilPainted(QWidget *target, Action actio
     count->target = nullptr;
     return seconds;
 }
-
-class NoDialog : public FileDialog {
-public:
-    bool ShowOpen() override { return false; }
-};
-
-class SilentBox : public MessageBox {
-public:
-    void Show(const std::string &, int, const std::optional<std::string> &) override {}
-};
 
 struct LongWindow {
     Module1 module;
