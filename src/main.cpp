@@ -2,15 +2,32 @@
 #include "cli/to_pgn.h"
 #include "game/module1.h"
 #include "mail/gmime_parser.h"
-#include "ui/app.h"
-#include "ui/fonts.h"
 
-#include <QApplication>
-
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+// The window program: beside this one in a build tree, in libexec once installed.
+std::string windowProgram() {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    const fs::path folder = error ? fs::path(".") : self.parent_path();
+    const fs::path beside = folder / "quorvane-window";
+    if (fs::exists(beside, error))
+        return beside.string();
+    return (folder / QUORVANE_WINDOW_FROM_BIN).lexically_normal().string();
+}
+
+} // namespace
 
 int main(int argc, char *argv[]) {
     // The options that need no window run before any application object is
@@ -38,20 +55,10 @@ int main(int argc, char *argv[]) {
         break;
     }
 
-    quorvane::ui::startLoadingFontConfiguration();
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quorvane"));
-    QApplication::setApplicationVersion(QStringLiteral(QUORVANE_VERSION));
-
-    // Module1 lives for the whole run, beyond the main window if the Help window
-    // outlasts it.
-    quorvane::Module1 module;
-    const quorvane::ui::StartUp start = quorvane::ui::startQuorvane(QApplication::arguments(), module);
-    if (!start.window) {
-        std::fputs(start.output.toLocal8Bit().constData(), start.exitCode ? stderr : stdout);
-        return start.exitCode;
-    }
-    if (!start.warning.isEmpty())
-        std::fputs(start.warning.toLocal8Bit().constData(), stderr);
-    return QApplication::exec();
+    // The window is a program of its own (quorvane-window, beside this one or
+    // in libexec), so that the commands above never load the Qt libraries.
+    const std::string window = windowProgram();
+    ::execv(window.c_str(), argv);
+    std::fprintf(stderr, "quorvane: cannot start %s: %s\n", window.c_str(), std::strerror(errno));
+    return 127;
 }

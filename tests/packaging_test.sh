@@ -11,6 +11,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 fail=0
 expect() { [ -e "$prefix/$1" ] || { echo "not installed: $1"; fail=1; }; }
 expect bin/quorvane
+expect libexec/quorvane/quorvane-window
 expect share/applications/quorvane.desktop
 expect share/metainfo/org.quorvane.Quorvane.metainfo.xml
 expect share/man/man1/quorvane.1
