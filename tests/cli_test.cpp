@@ -4,6 +4,8 @@
 #include "cli/to_pgn.h"
 #include "test_support.h"
 
+#include "scratch_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -31,19 +33,9 @@ std::string ReadFile(const fs::path &path) {
     return text.str();
 }
 
-class Program : public ::testing::Test {
+class Program : public testing::ScratchDirTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("quorvane-cli-" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string Write(const std::string &name, const std::string &text) {
-        const auto path = (dir_ / name).string();
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
-    }
+    Program() : ScratchDirTest("cli") {}
 
     // Runs the built program with no display and the X11 platform asked for, so
     // that making any GUI application object would fail.
@@ -54,7 +46,6 @@ protected:
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(dir_ / "out"), ReadFile(dir_ / "err")};
     }
 
-    fs::path dir_;
 };
 
 std::size_t Count(const std::string &text, const std::string &what) {

@@ -5,6 +5,8 @@
 #include "game/module1.h"
 #include "game/reader.h"
 
+#include "scratch_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -52,21 +54,10 @@ TEST(CommandLine, ParsesEachForm) {
     EXPECT_EQ(cli::parseCommandLine({"--flip"}).error, "Unknown option 'flip'.");
 }
 
-class CountFailure : public ::testing::Test {
+class CountFailure : public testing::ScratchDirTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("quorvane-count-" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    CountFailure() : ScratchDirTest("count") {}
 
-    std::string Write(const std::string &name, const std::string &bytes) {
-        const auto path = (dir_ / name).string();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
-
-    fs::path dir_;
 };
 
 std::string Lines(int count) {

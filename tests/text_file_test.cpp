@@ -1,6 +1,8 @@
 #include "platform/errors.h"
 #include "platform/text_file.h"
 
+#include "scratch_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,19 +15,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TextFileTest : public ::testing::Test {
+class TextFileTest : public testing::ScratchDirTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("quorvane-text-" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string Write(const std::string &name, const std::string &bytes) {
-        const auto path = (dir_ / name).string();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
+    TextFileTest() : ScratchDirTest("text") {}
 
     std::vector<std::string> ReadAll(const std::string &path) {
         DiskFileSystem disk;
@@ -36,7 +28,6 @@ protected:
         return lines;
     }
 
-    fs::path dir_;
 };
 
 TEST_F(TextFileTest, LineEndsAreNotPartOfLines) {
