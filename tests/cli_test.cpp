@@ -45,7 +45,6 @@ protected:
         const int raw = std::system(command.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(dir_ / "out"), ReadFile(dir_ / "err")};
     }
-
 };
 
 std::size_t Count(const std::string &text, const std::string &what) {
@@ -64,9 +63,9 @@ TEST_F(Program, RunsWithoutADisplay) {
         const char *name;
         std::string arguments;
         int status;
-        std::size_t games;      // PGN games on standard output
-        const char *outPart;    // in standard output
-        std::string err;        // standard error, whole; "?" for any non-empty text
+        std::size_t games;   // PGN games on standard output
+        const char *outPart; // in standard output
+        std::string err;     // standard error, whole; "?" for any non-empty text
     };
     const Row rows[] = {
         {"help", "--help", 0, 0, "--to-pgn", ""},

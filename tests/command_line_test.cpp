@@ -57,7 +57,6 @@ TEST(CommandLine, ParsesEachForm) {
 class CountFailure : public testing::ScratchDirTest {
 protected:
     CountFailure() : ScratchDirTest("count") {}
-
 };
 
 std::string Lines(int count) {

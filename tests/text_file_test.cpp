@@ -27,7 +27,6 @@ protected:
             lines.push_back(stream->ReadLine());
         return lines;
     }
-
 };
 
 TEST_F(TextFileTest, LineEndsAreNotPartOfLines) {
