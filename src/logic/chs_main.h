@@ -6,6 +6,7 @@
 #include "board/board.h"
 #include "chess/pgn.h"
 #include "chess/record_game.h"
+#include "engine/game_analysis.h"
 #include "game/mail_finder.h"
 #include "game/module1.h"
 #include "platform/controls.h"
@@ -84,6 +85,11 @@ public:
     // kept until the list changes (a new load).
     const chess::RecordGame &ChessGame();
 
+    // What the engines found in the loaded game: one evaluation per position of
+    // its main line. It belongs to the game, not to the Analysis window, so it
+    // outlives the window and its engines; another load starts an empty one.
+    engine::GameAnalysis &Analysis();
+
     // FieldsPosition, with unset counted as 0.
     std::int64_t Position() const { return FieldsPosition.value_or(0); }
     Module1 &module() { return m_; }
@@ -110,6 +116,8 @@ private:
     std::array<bool, board::kPieceCount> takenEnPassant_{};
     std::optional<chess::RecordGame> chessGame_;
     std::uint64_t chessGameRevision_ = 0;
+    engine::GameAnalysis analysis_;
+    std::optional<std::uint64_t> analysisRevision_;
 };
 
 // The PGN header lines of the record the reader last read.
