@@ -47,6 +47,7 @@ public:
     void mnuOpen_Click();
     void mnuExit_Click();
     void mnuHelp0_Click();
+    void mnuKeys_Click();
     void mnuAbout_Click();
     void mnuAnalysis_Click();
 
@@ -74,6 +75,8 @@ public:
 
     // The Help window while it is open.
     QWidget *helpWindow() const { return help_; }
+    // The Keys and Features window while it is open.
+    QWidget *keysWindow() const { return keys_; }
 
     // Brings every widget in step with the logic's controls.
     void refresh();
@@ -114,6 +117,7 @@ private:
     QPushButton *cmdNext_ = nullptr;
     QPushButton *cmdBack_ = nullptr;
     QPointer<QWidget> help_;
+    QPointer<QWidget> keys_;
     std::unique_ptr<BoardLayer> board_;
     std::string titleName_; // the record name the title shows
     ExportCommands *export_ = nullptr;
