@@ -1,6 +1,6 @@
 #include "ui/main_window.h"
 
-#include "mail/gmime_parser.h"
+#include "mail/mail_module.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/twips.h"
 #include "ui/about_window.h"
@@ -96,7 +96,7 @@ FrmChsMain::FrmChsMain(Module1 &module, FileDialog *dialog, MessageBox *box)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     installClassicFonts();
-    mailParser_ = std::make_unique<mail::GMimeMessageParser>();
+    mailParser_ = std::make_unique<mail::ModuleMessageParser>(mail::modulePathsBesideProgram());
     core_.MailParser = mailParser_.get();
     setMailSeams(nullptr, nullptr);
     buildMenus();

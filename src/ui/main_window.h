@@ -20,10 +20,6 @@ class QLabel;
 class QListView;
 class QPushButton;
 
-namespace quorvane::mail {
-class GMimeMessageParser;
-}
-
 namespace quorvane::ui {
 
 class BoardLayer;
@@ -100,7 +96,8 @@ private:
     // The box the logic is given: it refreshes the view before it shows.
     std::unique_ptr<MessageBox> refreshingBox_;
     ChsMain core_;
-    std::unique_ptr<mail::GMimeMessageParser> mailParser_;
+    // The GMime parser, loaded when the first message needs it.
+    std::unique_ptr<MessageParser> mailParser_;
     std::unique_ptr<GameChooser> ownChooser_;
     std::unique_ptr<Clipboard> ownClipboard_;
     Clipboard *clipboard_ = nullptr;
