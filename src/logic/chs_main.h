@@ -6,6 +6,7 @@
 #include "board/board.h"
 #include "chess/pgn.h"
 #include "chess/record_game.h"
+#include "engine/game_analysis.h"
 #include "game/mail_finder.h"
 #include "game/module1.h"
 #include "platform/controls.h"
@@ -88,6 +89,11 @@ public:
     // half-moves; kept with it.
     const std::vector<chess::Position> &ChessPositions();
 
+    // What the engines found in the loaded game: one evaluation per position of
+    // its main line. It belongs to the game, not to the Analysis window, so it
+    // outlives the window and its engines; another load starts an empty one.
+    engine::GameAnalysis &Analysis();
+
     // FieldsPosition, with unset counted as 0.
     std::int64_t Position() const { return FieldsPosition.value_or(0); }
     Module1 &module() { return m_; }
@@ -115,6 +121,8 @@ private:
     std::optional<chess::Game> chessGame_;
     std::vector<chess::Position> chessPositions_;
     std::uint64_t chessGameRevision_ = 0;
+    engine::GameAnalysis analysis_;
+    std::optional<std::uint64_t> analysisRevision_;
 };
 
 // The PGN header lines of the record the reader last read.

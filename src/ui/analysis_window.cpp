@@ -41,14 +41,9 @@ AnalysisWindow::AnalysisWindow(FrmChsMain &main, AnalysisOptions options)
     setObjectName(QStringLiteral("frmAnalysis"));
     setWindowTitle(QStringLiteral("Analysis"));
     buildWidgets();
-    // Beside the main window, on its right, as far as the screen allows.
-    const QRect mainFrame = main.frameGeometry();
-    QPoint at(mainFrame.right() + 8, mainFrame.top());
-    if (const QScreen *screen = main.screen()) {
-        const QRect free = screen->availableGeometry();
-        at.setX(std::max(free.left(), std::min(at.x(), free.right() - sizeHint().width())));
-    }
-    move(at);
+    // Beside the main window, or over it where the screen has no room beside.
+    resize(sizeHint());
+    placeBeside(*this, main);
     startEngines();
     follow();
 }
