@@ -1,6 +1,7 @@
 // The program run from a shell with no display: the options that need no window,
 // and the conversion to PGN with its standard error lines and exit statuses.
 
+#include "cli/command_line.h"
 #include "cli/to_pgn.h"
 #include "test_support.h"
 
@@ -8,10 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -80,6 +84,9 @@ TEST_F(Program, RunsWithoutADisplay) {
          "illegal.txt: half-move 3 (2. e4-e6): e4-e6 is not a legal move\n"},
         {"a bad record among good ones", "--to-pgn file1.txt missing.txt game_015.txt", 1, 2, "[Event ",
          "missing.txt: no such file\n"},
+        // The window needs a display: one line, not Qt's abort.
+        {"the window with no display", "file1.txt", 1, 0, "", "no display: set DISPLAY, or use --to-pgn\n"},
+        {"the window with no display, no file", "", 1, 0, "", "no display: set DISPLAY, or use --to-pgn\n"},
     };
     for (const Row &row : rows) {
         const Outcome run = Quorvane(row.arguments);
@@ -117,6 +124,97 @@ TEST(ReadRecords, GivesTheTokensTheWindowSteps) {
         EXPECT_EQ(read.records[0].tokens, h.form.lstFieldsList.Items()) << name;
         EXPECT_EQ(read.records[0].headers.titleLine, h.module.strTitleLine) << name;
     }
+}
+
+// The window program, offscreen, until it has said one line on standard error
+// (the record's failure, said while the "Invalid File" box is up) or 20 s pass.
+std::string FirstErrorLine(const fs::path &dir, const std::vector<std::string> &arguments) {
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0)
+        return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(pipeEnds[1], 2);
+        ::close(pipeEnds[0]);
+        ::close(pipeEnds[1]);
+        if (::chdir(dir.c_str()) != 0)
+            ::_exit(126);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        // Qt would say on standard error that it has none.
+        const fs::path runtime = dir / "runtime";
+        fs::create_directories(runtime);
+        fs::permissions(runtime, fs::perms::owner_all);
+        ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        std::vector<char *> argv{const_cast<char *>(QUORVANE_BINARY)};
+        for (const std::string &argument : arguments)
+            argv.push_back(const_cast<char *>(argument.c_str()));
+        argv.push_back(nullptr);
+        ::execv(QUORVANE_BINARY, argv.data());
+        ::_exit(127);
+    }
+    ::close(pipeEnds[1]);
+    std::string line;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (line.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        pollfd watch{pipeEnds[0], POLLIN, 0};
+        if (::poll(&watch, 1, 200) <= 0)
+            continue;
+        char buffer[256];
+        const ssize_t n = ::read(pipeEnds[0], buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        line.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ::close(pipeEnds[0]);
+    return line.substr(0, line.find('\n') + 1);
+}
+
+TEST_F(Program, TheWindowTakesNamesAsTheyAre) {
+    Write("-reverse", "1\n2\n3\n");
+    Write("caf\xE9.txt", "1\n2\n3\n");
+    const struct {
+        const char *name;
+        std::vector<std::string> arguments;
+        std::string line;
+    } rows[] = {
+        // Said while the box is up, not once it is closed (the test never closes it).
+        {"a record that fails", {"missing.txt"}, "missing.txt: no such file\n"},
+        {"a record named like a Qt option, after --", {"--", "-reverse"}, "-reverse: fewer than 6 lines\n"},
+        {"a name that is no UTF-8", {"caf\xE9.txt"}, "caf\xE9.txt: fewer than 6 lines\n"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(FirstErrorLine(dir_, row.arguments), row.line);
+    }
+}
+
+TEST(DisplayCheck, TheDesktopPlatformsNeedADisplay) {
+    const struct {
+        const char *name;
+        std::vector<std::string> qtArguments;
+        const char *platform, *display, *wayland;
+        bool missing;
+    } rows[] = {
+        {"nothing set", {"quorvane"}, nullptr, nullptr, nullptr, true},
+        {"empty DISPLAY", {"quorvane"}, nullptr, "", nullptr, true},
+        {"X11 display", {"quorvane"}, nullptr, ":0", nullptr, false},
+        {"Wayland display", {"quorvane"}, "wayland", nullptr, "wayland-0", false},
+        {"xcb asked for", {"quorvane"}, "xcb", nullptr, nullptr, true},
+        {"offscreen", {"quorvane"}, "offscreen", nullptr, nullptr, false},
+        {"a list with offscreen", {"quorvane"}, "wayland;offscreen", nullptr, nullptr, false},
+        {"a list of desktops", {"quorvane"}, "wayland;xcb", nullptr, nullptr, true},
+        {"-platform given", {"quorvane", "-platform", "minimal"}, "xcb", nullptr, nullptr, false},
+        {"minimal with options", {"quorvane"}, "minimal:enable_fonts", nullptr, nullptr, false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(cli::missingDisplay(row.qtArguments, row.platform, row.display, row.wayland),
+                  row.missing ? "no display: set DISPLAY, or use --to-pgn" : "");
+    }
+    EXPECT_EQ(cli::qtArgumentCount({"quorvane", "-reverse", "--", "-style", "x"}), 2);
+    EXPECT_EQ(cli::qtArgumentCount({"quorvane", "file.txt"}), 2);
 }
 
 } // namespace

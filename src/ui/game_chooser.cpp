@@ -27,9 +27,11 @@ GameChooserDialog::GameChooserDialog(const std::vector<GameChoice> &games, QWidg
     list_->setUniformRowHeights(true);
     list_->setAllColumnsShowFocus(true);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Each text is cut as the labels cut theirs: a name of megabytes costs
+    // nothing to convert, measure or paint.
     for (const auto &game : games) {
-        auto *row = new QTreeWidgetItem(list_, {fromWindows1252(game.date), fromWindows1252(game.white),
-                                                fromWindows1252(game.black), QString::number(game.moveLines)});
+        auto *row = new QTreeWidgetItem(list_, {shownWindows1252(game.date), shownWindows1252(game.white),
+                                                shownWindows1252(game.black), QString::number(game.moveLines)});
         row->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
     }
     for (int column = 0; column < list_->columnCount(); ++column)

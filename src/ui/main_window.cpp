@@ -401,7 +401,8 @@ void FrmChsMain::setMailSeams(GameChooser *chooser, Clipboard *clipboard) {
 }
 
 void FrmChsMain::mnuPaste_Click() {
-    core_.PasteGame(clipboard_->Text());
+    if (const std::optional<std::string> text = PastedText(*clipboard_, core_.messageBox()))
+        core_.PasteGame(*text);
     refresh();
 }
 
