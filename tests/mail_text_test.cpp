@@ -49,7 +49,7 @@ TEST(MailText, MailboxIsCutAtFromLinesAfterAnEmptyLine) {
     EXPECT_EQ(SplitMailbox(mbox),
               (std::vector<std::string>{"Subject: one\n\nbody one\nFrom the start\n>From deeper\n>not from\n"
                                         "From inside the body, no empty line before\n\n",
-                                        "Subject: two\n\nbody two\n"}));
+                                        "Subject: two\r\n\r\nbody two"}));
     // Not a mailbox: one message, byte for byte.
     EXPECT_EQ(SplitMailbox("Subject: x\r\n\r\n>From y"), (std::vector<std::string>{"Subject: x\r\n\r\n>From y"}));
 }

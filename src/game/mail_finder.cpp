@@ -3,7 +3,9 @@
 #include "game/mail_text.h"
 #include "platform/text_file.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <exception>
 
 namespace quorvane {
@@ -123,16 +125,18 @@ char Lower(char c) {
 // pieces), in any case.
 std::size_t CountBoundaries(std::string_view message, std::size_t limit) {
     constexpr std::string_view kName = "boundary";
+    // Found in any case a block of characters at a time: the whole message is
+    // looked through, and it may be 64 MiB.
+    const std::boyer_moore_horspool_searcher search(
+        kName.begin(), kName.end(), [](char c) { return std::hash<char>()(Lower(c)); },
+        [](char a, char b) { return Lower(a) == Lower(b); });
     std::size_t count = 0;
-    for (std::size_t at = 0; at + kName.size() <= message.size(); ++at) {
-        if (Lower(message[at]) != 'b')
-            continue;
-        std::size_t i = 0;
-        while (i < kName.size() && Lower(message[at + i]) == kName[i])
-            ++i;
-        if (i < kName.size())
-            continue;
-        std::size_t after = at + kName.size();
+    auto at = message.begin();
+    for (;;) {
+        at = std::search(at, message.end(), search);
+        if (at == message.end())
+            return count;
+        std::size_t after = static_cast<std::size_t>(at - message.begin()) + kName.size();
         if (after < message.size() && message[after] == '*') {
             ++after;
             while (after < message.size() && message[after] >= '0' && message[after] <= '9')
@@ -145,9 +149,8 @@ std::size_t CountBoundaries(std::string_view message, std::size_t limit) {
             ++after;
         if (after < message.size() && message[after] == '=' && ++count > limit)
             return count;
-        at = after - 1;
+        at = message.begin() + static_cast<std::ptrdiff_t>(after);
     }
-    return count;
 }
 
 bool ReasonableForParser(std::string_view message) {
@@ -382,10 +385,7 @@ std::optional<MailScan> ScanMailFile(FileSystem &files, const std::string &path,
         // MIME does not mind the CR LF of a saved message turning into LF.
         bytes = std::move(line);
         bytes += '\n';
-        while (!stream->AtEndOfStream()) {
-            stream->ReadLineInto(line);
-            bytes.append(line).append("\n");
-        }
+        stream->ReadRest(bytes);
     } catch (const std::exception &) {
         // Unreadable, or over the size limit: the record reader fails on it the
         // designed way.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <utility>
 
@@ -28,7 +29,28 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 bool NextMailLine(std::string_view text, std::size_t &pos, std::string_view &line) {
     if (pos >= text.size())
         return false;
-    const std::size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
+    // Short lines by a plain loop (find_first_of would look each character up
+    // in the set); a long one a block at a time with memchr, each block bounded
+    // so that a text with no LF at all is not searched to its end per line.
+    constexpr std::size_t kShortLine = 64;
+    constexpr std::size_t kBlock = 64 * 1024;
+    std::size_t end = pos;
+    const std::size_t shortEnd = std::min(text.size(), pos + kShortLine);
+    while (end < shortEnd && text[end] != '\n' && text[end] != '\r')
+        ++end;
+    const bool longLine = end == shortEnd;
+    while (longLine && end < text.size()) {
+        const std::size_t block = std::min(text.size() - end, kBlock);
+        const char *start = text.data() + end;
+        const auto *lf = static_cast<const char *>(std::memchr(start, '\n', block));
+        const auto *cr = static_cast<const char *>(
+            std::memchr(start, '\r', lf ? static_cast<std::size_t>(lf - start) : block));
+        if (cr || lf) {
+            end += static_cast<std::size_t>((cr ? cr : lf) - start);
+            break;
+        }
+        end += block;
+    }
     line = text.substr(pos, end - pos);
     pos = end;
     if (pos < text.size() && text[pos] == '\r')
@@ -257,6 +279,36 @@ void AppendMailboxLine(std::string &message, std::string_view line) {
 
 } // namespace
 
+namespace {
+
+// The message of a mailbox at span: the bytes as they stand, unless a line
+// needs ">From " unquoting or ends in a lone CR (which MIME does not take for a
+// line end); then a copy, made from that line on, in scratch.
+std::string_view MailboxMessage(std::string_view bytes, MessageSpan span, std::string &scratch) {
+    const std::string_view raw = bytes.substr(span.begin, span.end - span.begin);
+    bool copying = false;
+    std::size_t pos = 0;
+    std::size_t lineStart = 0;
+    std::string_view line;
+    while (lineStart = pos, NextMailLine(raw, pos, line)) {
+        if (!copying) {
+            const std::size_t after = lineStart + line.size();
+            const bool loneCr = after < raw.size() && raw[after] == '\r' && (after + 1 == raw.size() || raw[after + 1] != '\n');
+            std::size_t quotes = 0;
+            while (quotes < line.size() && line[quotes] == '>')
+                ++quotes;
+            if (!loneCr && !(quotes > 0 && line.substr(quotes).rfind("From ", 0) == 0))
+                continue;
+            scratch.assign(raw.substr(0, lineStart));
+            copying = true;
+        }
+        AppendMailboxLine(scratch, line);
+    }
+    return copying ? std::string_view(scratch) : raw;
+}
+
+} // namespace
+
 void ForEachMessage(std::string_view bytes, const MessageCallback &f) {
     const bool mailbox = bytes.rfind("From ", 0) == 0;
     std::string message;
@@ -270,6 +322,8 @@ void ForEachMessage(std::string_view bytes, const MessageCallback &f) {
         f(message, {0, bytes.size()});
         return;
     }
+    // Cut at the separators first, then give each message as it stands where
+    // it can: a mailbox of one huge message is not copied.
     MessageSpan span{};
     bool started = false;
     bool previousEmpty = true;
@@ -280,31 +334,28 @@ void ForEachMessage(std::string_view bytes, const MessageCallback &f) {
         if (previousEmpty && line.rfind("From ", 0) == 0) {
             if (started) {
                 span.end = lineStart;
-                f(message, span);
+                f(MailboxMessage(bytes, span, message), span);
             }
-            message.clear();
             started = true;
             span.begin = pos;
             previousEmpty = false;
             continue;
         }
         previousEmpty = line.empty();
-        AppendMailboxLine(message, line);
     }
     span.end = bytes.size();
-    f(message, span);
+    f(MailboxMessage(bytes, span, message), span);
 }
 
 std::string MessageAt(std::string_view bytes, MessageSpan span) {
-    const std::string_view raw = bytes.substr(span.begin, span.end - span.begin);
+    std::string message;
     if (bytes.rfind("From ", 0) != 0) {
-        std::string message;
-        ForEachMessage(raw, [&](std::string_view m, MessageSpan) { message.assign(m); });
+        ForEachMessage(bytes.substr(span.begin, span.end - span.begin),
+                       [&](std::string_view m, MessageSpan) { message.assign(m); });
         return message;
     }
-    std::string message;
-    ForEachLine(raw, [&](std::string_view line) { AppendMailboxLine(message, line); });
-    return message;
+    std::string scratch;
+    return std::string(MailboxMessage(bytes, span, scratch));
 }
 
 std::vector<std::string> SplitMailbox(std::string_view bytes) {
@@ -394,6 +445,13 @@ std::string HtmlToText(std::string_view html) {
 
 namespace {
 
+// The end of the run of ASCII bytes that starts at text[i].
+std::size_t AsciiRun(std::string_view text, std::size_t i) {
+    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80)
+        ++i;
+    return i;
+}
+
 // The length of the UTF-8 character at text[i] and its code point in cp; 0 when
 // the bytes there are no valid UTF-8.
 std::size_t DecodeUtf8(std::string_view text, std::size_t i, std::uint32_t &cp) {
@@ -433,6 +491,13 @@ std::string ToWindows1252(std::string_view utf8) {
 void AppendWindows1252(std::string &out, std::string_view utf8) {
     std::size_t i = 0;
     while (i < utf8.size()) {
+        // Runs of ASCII, nearly all of a record, are copied whole.
+        const std::size_t ascii = AsciiRun(utf8, i);
+        if (ascii > i) {
+            out.append(utf8.substr(i, ascii - i));
+            i = ascii;
+            continue;
+        }
         std::uint32_t cp = 0;
         const std::size_t length = DecodeUtf8(utf8, i, cp);
         if (length == 0) {
@@ -448,6 +513,9 @@ void AppendWindows1252(std::string &out, std::string_view utf8) {
 bool IsUtf8(std::string_view bytes) {
     std::uint32_t cp = 0;
     for (std::size_t i = 0; i < bytes.size();) {
+        i = AsciiRun(bytes, i);
+        if (i == bytes.size())
+            break;
         const std::size_t length = DecodeUtf8(bytes, i, cp);
         if (length == 0)
             return false;

@@ -24,12 +24,13 @@ bool StartsLikeMail(std::string_view line);
 // Lines are read in place, so a text of millions of lines costs no memory.
 bool NextMailLine(std::string_view text, std::size_t &pos, std::string_view &line);
 
-// Calls f with each message of bytes in turn, its lines ending in LF. A mailbox
-// (first line "From ") is cut at every "From " line that starts the file or
-// follows an empty line; the separator lines are dropped and ">From ",
-// ">>From ", ... lose one ">". Anything else is one message, as it is unless it
-// has lone CR line ends, which become LF for the MIME parser. Only one message is
-// held at a time.
+// Calls f with each message of bytes in turn. A mailbox (first line "From ") is
+// cut at every "From " line that starts the file or follows an empty line; the
+// separator lines are dropped and ">From ", ">>From ", ... lose one ">". Anything
+// else is one message. A message is given as its bytes stand (CR LF kept) unless
+// a line needs that unquoting or ends in a lone CR, which MIME takes for no line
+// end: then its lines from there on end in LF. Only one message is held at a
+// time, and a message is copied only when it must be.
 // Each call also gives where the message lies in bytes, for MessageAt.
 struct MessageSpan {
     std::size_t begin = 0;
