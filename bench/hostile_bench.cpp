@@ -47,11 +47,16 @@ std::string Repeat(const std::string &piece, std::size_t times) {
     return out;
 }
 
+// The whole file in one read into a string of its size: the floor.
 std::string ReadAll(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    std::string bytes(static_cast<std::size_t>(fs::file_size(path)), '\0');
+    std::FILE *file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return {};
+    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+    bytes.resize(got);
+    return bytes;
 }
 
 const std::string kRecord = ";Title: Chess Game\n;White: knightowl_77\n;Black: quiet_bishop\n"
@@ -86,15 +91,15 @@ std::vector<Case> Cases() {
          }},
         {"3. 64 MiB mailbox of empty messages", "open", [] { return Repeat("From a\n\n", 64 * kMiB / 8); }},
         {"3. the same, --to-pgn", "topgn", [] { return Repeat("From a\n\n", 64 * kMiB / 8); }},
-        {"3. 1 M one-move games (chooser)", "open",
+        {"3. 850,000 one-move games, 62 MB (chooser)", "open",
          [] {
              return Repeat("From a\n\n;Title: Chess Game\n;White: w\n;Black: b\n;Date: d\n\n1. e2-e4 e7-e5\n\n",
-                           1000000);
+                           850000);
          }},
         {"3. the same, --to-pgn", "topgn",
          [] {
              return Repeat("From a\n\n;Title: Chess Game\n;White: w\n;Black: b\n;Date: d\n\n1. e2-e4 e7-e5\n\n",
-                           1000000);
+                           850000);
          }},
         {"4. a header and 64 MiB of empty lines", "open",
          [] { return Message("Content-Type: text/plain\n", std::string(64 * kMiB - 200, '\n')); }},
