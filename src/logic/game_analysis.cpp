@@ -6,9 +6,8 @@ namespace quorvane {
 
 engine::GameAnalysis &ChsMain::Analysis() {
     if (analysisRevision_ != lstFieldsList.Revision()) {
-        const chess::RecordGame &game = ChessGame();
-        analysis_ = engine::GameAnalysis(game.positions.size(),
-                                         game.positions.front().sideToMove() == chess::Color::White);
+        const chess::Game &game = ChessGame();
+        analysis_ = engine::GameAnalysis(game.plies() + 1, game.whiteStarts());
         analysisRevision_ = lstFieldsList.Revision();
     }
     return analysis_;
