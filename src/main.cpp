@@ -1,4 +1,5 @@
 #include "cli/command_line.h"
+#include "cli/pgn_files.h"
 #include "cli/to_pgn.h"
 #include "game/module1.h"
 #include "mail/gmime_parser.h"
@@ -50,6 +51,12 @@ int main(int argc, char *argv[]) {
         {
             quorvane::mail::GMimeMessageParser mail;
             return quorvane::cli::convertToPgn(command.files, std::cout, std::cerr, &mail);
+        }
+    case Action::List:
+        std::ios::sync_with_stdio(false);
+        {
+            quorvane::mail::GMimeMessageParser mail;
+            return quorvane::cli::listGames(command.files, std::cout, std::cerr, &mail);
         }
     case Action::Window:
         break;

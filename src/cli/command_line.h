@@ -12,7 +12,8 @@ struct CommandLine {
         Window,  // open the main window, with the record in files if one is named
         Help,    // print helpText()
         Version, // print the version
-        ToPgn,   // convert every record in files to PGN on standard output
+        ToPgn,   // convert every game in files to PGN on standard output
+        List,    // print one line per game in files
         Wrong,   // print error and exit 1
     };
     Action action = Action::Window;

@@ -1,5 +1,6 @@
 #include "logic/game_export.h"
 
+#include "chess/openings.h"
 #include "chess/pgn.h"
 #include "chess/record_game.h"
 #include "platform/errors.h"
@@ -32,7 +33,7 @@ std::string ErrnoReason(int error) {
 std::string RecordPgn(ChsMain &form) {
     if (!RecordLoaded(form))
         return {};
-    return chess::toPgn(form.ChessGame());
+    return chess::toPgnWithOpening(form.ChessGame());
 }
 
 BoardFen PositionFen(ChsMain &form) {
