@@ -59,12 +59,13 @@ TEST(MailWindow, PasteGameFromTheEditMenu) {
     EXPECT_EQ(w.window.findChild<QLabel *>("lblFileName")->text(), QStringLiteral("(pasted)"));
     EXPECT_EQ(w.window.findChild<QLabel *>("lblDate")->text(), QStringLiteral("Tue Jun 01 20:11:16 GMT 2004"));
 
-    // Nothing usable: the designed box, and an empty board.
+    // Nothing usable: a box says why, and the game stays as it was.
     clipboard.text = "no game in here";
     paste->trigger();
     ASSERT_EQ(w.box.shown.size(), 1u);
-    EXPECT_EQ(w.box.shown[0].title, std::optional<std::string>("Invalid File"));
-    EXPECT_EQ(w.list()->model()->rowCount(), 0);
+    EXPECT_EQ(w.box.shown[0].title, std::optional<std::string>("Paste Game"));
+    EXPECT_EQ(w.list()->model()->rowCount(), 30);
+    EXPECT_EQ(w.window.findChild<QLabel *>("lblFileName")->text(), QStringLiteral("(pasted)"));
 }
 
 TEST(MailWindow, MailboxFileThroughFileOpen) {
