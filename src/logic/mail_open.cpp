@@ -47,7 +47,8 @@ void ChsMain::LoadFoundGame(const std::string &path, const MailScan &scan) {
             return;
         std::vector<GameChoice> choices;
         for (const auto &game : scan.games)
-            choices.push_back({game.date, game.white, game.black, game.moveLines});
+            choices.push_back({chess::windows1252ToUtf8(game.date), chess::windows1252ToUtf8(game.white),
+                               chess::windows1252ToUtf8(game.black), game.moveLines});
         std::optional<std::size_t> picked;
         try {
             picked = Chooser->Choose(choices);
