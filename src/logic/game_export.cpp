@@ -41,7 +41,7 @@ BoardFen PositionFen(ChsMain &form) {
         return {{}, "No game is loaded"};
     const chess::Game &game = form.ChessGame();
     const std::vector<chess::Position> &positions = form.ChessPositions();
-    const auto at = static_cast<std::size_t>(form.Position());
+    const auto at = static_cast<std::size_t>(form.GamePly());
     if (at < positions.size())
         return {positions[at].toFen(), {}};
     return {{}, "Not a legal chess position: " + (game.stop() ? chess::describeStop(game.start, *game.stop()) : "")};
