@@ -154,11 +154,7 @@ private:
     QPushButton *cmdNext_ = nullptr;
     QPushButton *cmdBack_ = nullptr;
     QPointer<QWidget> help_;
-<<<<<<< HEAD
-=======
     QPointer<QWidget> keys_;
-    std::unique_ptr<BoardLayer> board_;
->>>>>>> speed
     std::string titleName_; // the record name the title shows
     ExportCommands *export_ = nullptr;
     QPointer<AnalysisWindow> analysis_;
