@@ -3,6 +3,7 @@
 // window, snapshot OUT.png --about, snapshot OUT.png --help-window and
 // snapshot OUT.png --keys-window the other three,
 // snapshot OUT.png --chooser the mailbox's game chooser with three games.
+// With QUORVANE_SNAPSHOT_SIZE=WxH the window is resized to that size first.
 // With QUORVANE_SNAPSHOT_MENU=mnuEdit (a menu's object name) that menu is drawn
 // open over the main window.
 #include "game/module1.h"
@@ -73,6 +74,10 @@ int main(int argc, char **argv) {
     if (argc > 4 && QString::fromLocal8Bit(argv[4]) == QLatin1String("--flipped"))
         window.findChild<QAction *>(QStringLiteral("mnuFlipBoard"))->trigger();
     window.refresh();
+    // QUORVANE_SNAPSHOT_SIZE=1920x1181 (the window's size) shows the layout scaled.
+    const QStringList size = qEnvironmentVariable("QUORVANE_SNAPSHOT_SIZE").split(QLatin1Char('x'));
+    if (size.size() == 2)
+        window.resize(size[0].toInt(), size[1].toInt());
     QApplication::processEvents();
     QPixmap shot = window.grab();
     const QString menuName = qEnvironmentVariable("QUORVANE_SNAPSHOT_MENU");
