@@ -14,7 +14,8 @@
 #include "platform/qt/qt_dialogs.h"
 #include "quiet_seams.h"
 #include "table.h"
-#include "ui/game_chooser.h"
+#include "logic/game_list.h"
+#include "ui/game_list_dialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -178,7 +179,11 @@ std::vector<Case> Cases() {
 // Picks the first game, after the real chooser was made and laid out.
 struct FirstChooser : GameChooser {
     std::optional<std::size_t> Choose(const std::vector<GameChoice> &games) override {
-        ui::GameChooserDialog dialog(games, nullptr);
+        GameList list;
+        list.reserve(games.size());
+        for (const GameChoice &game : games)
+            list.add(game);
+        ui::GameListDialog dialog(list, QStringLiteral("file"), nullptr);
         dialog.show();
         QApplication::processEvents();
         return 0;

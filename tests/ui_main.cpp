@@ -11,8 +11,11 @@ int main(int argc, char **argv) {
     // it stays empty.
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
-                                                                    : qgetenv("QT_QPA_PLATFORM"));
+    // Offscreen, on a desktop's 1920 x 1200 screen rather than the plugin's small
+    // default one, so the main window has room at its designed place.
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.isEmpty() || platform == "offscreen")
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" QUORVANE_TEST_DATA "/screen-1920x1200.json");
     QApplication app(argc, argv);
     quorvane::ui::installClassicFonts();
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,6 +1,8 @@
 #include "cli/to_pgn.h"
 
+#include "chess/openings.h"
 #include "chess/record_game.h"
+#include "cli/pgn_files.h"
 #include "game/module1.h"
 #include "game/reader.h"
 #include "logic/chs_main.h"
@@ -122,16 +124,21 @@ RecordsRead readRecords(const std::string &path, MessageParser *mail) {
 int convertToPgn(const std::vector<std::string> &paths, std::ostream &out, std::ostream &err, MessageParser *mail) {
     int status = 0;
     for (const std::string &path : paths) {
+        bool failed = false;
+        if (convertPgnFile(path, out, err, &failed)) {
+            status = failed ? 1 : status;
+            continue;
+        }
         const RecordsRead read = readRecords(path, mail);
         if (!read.failure.empty()) {
             err << path << ": " << read.failure << '\n';
             status = 1;
         }
         for (const GameRecord &record : read.records) {
-            const chess::RecordGame game = chess::gameFromTokens(record.tokens);
-            out << chess::toPgn(record.headers, game);
-            if (!game.ended) {
-                err << path << ": " << chess::describeStop(game) << '\n';
+            const chess::Game game = chess::gameFromRecord(record.headers, record.tokens);
+            out << chess::toPgnWithOpening(game);
+            if (game.stop()) {
+                err << path << ": " << chess::describeStop(game.start, *game.stop()) << '\n';
                 status = 1;
             }
         }
