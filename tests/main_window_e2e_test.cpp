@@ -155,8 +155,9 @@ TEST(MainWindowE2E, PlacementMenusAndStacking) {
     }
     EXPECT_EQ(menus, (QStringList{"&File", "&Open\tCtrl+O", "Save as &PGN...\tCtrl+S", "-", "&Exit\tCtrl+Q", "&Edit",
                                   "&Copy PGN\tCtrl+C", "Copy &Position (FEN)\tCtrl+Shift+C", "&Paste Game\tCtrl+V", "&View",
-                                  "&Flip Board\tCtrl+B [ ]", "Show &Last Move [x]", "-", "Zoom &In\tCtrl++",
-                                  "Zoom &Out\tCtrl+-", "Actual &Size\tCtrl+0", "-", "&Analysis\tF3", "&Help", "&Help\tF1",
+                                  "&Flip Board	Ctrl+B [ ]", "Show &Last Move [x]", "-", "Zoom &In	Ctrl++",
+                                  "Zoom &Out	Ctrl+-", "Actual &Size	Ctrl+0", "-", "&Analysis	F3", "&Help", "&Help	F1",
+                                  "&Keys and Features",
                                   "&About Quorvane..."}));
     EXPECT_EQ(w.window.menuBar()->actions()[2]->menu()->objectName(), "mnuView");
 

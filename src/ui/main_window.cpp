@@ -1,6 +1,6 @@
 #include "ui/main_window.h"
 
-#include "mail/gmime_parser.h"
+#include "mail/mail_module.h"
 #include "platform/qt/qt_dialogs.h"
 #include "logic/window_scale.h"
 #include "platform/twips.h"
@@ -13,6 +13,7 @@
 #include "ui/fonts.h"
 #include "ui/game_chooser.h"
 #include "ui/help_window.h"
+#include "ui/keys_window.h"
 #include "ui/refreshing_box.h"
 #include "ui/text_codec.h"
 
@@ -122,7 +123,7 @@ FrmChsMain::FrmChsMain(Module1 &module, FileDialog *dialog, MessageBox *box)
     setWindowTitle(QStringLiteral("Quorvane"));
     setWindowIcon(art::mainWindowIcon());
     installClassicFonts();
-    mailParser_ = std::make_unique<mail::GMimeMessageParser>();
+    mailParser_ = std::make_unique<mail::ModuleMessageParser>(mail::modulePathsBesideProgram());
     core_.MailParser = mailParser_.get();
     setMailSeams(nullptr, nullptr);
     buildMenus();
@@ -168,6 +169,8 @@ void FrmChsMain::buildMenus() {
     QAction *help0 = help->addAction(QStringLiteral("&Help"), this, &FrmChsMain::mnuHelp0_Click);
     help0->setObjectName(QStringLiteral("mnuHelp0"));
     help0->setShortcut(QKeySequence(Qt::Key_F1));
+    QAction *keys = help->addAction(QStringLiteral("&Keys and Features"), this, &FrmChsMain::mnuKeys_Click);
+    keys->setObjectName(QStringLiteral("mnuKeys"));
     QAction *about = help->addAction(QStringLiteral("&About Quorvane..."), this, &FrmChsMain::mnuAbout_Click);
     about->setObjectName(QStringLiteral("mnuAbout"));
 }
@@ -543,6 +546,18 @@ void FrmChsMain::mnuHelp0_Click() {
     help_->show();
     help_->raise();
     help_->activateWindow();
+}
+
+void FrmChsMain::mnuKeys_Click() {
+    // As the Help window: one at most, beside the main window, gone when closed.
+    if (!keys_) {
+        keys_ = new FrmKeys();
+        keys_->setAttribute(Qt::WA_DeleteOnClose);
+        placeBeside(*keys_, *this);
+    }
+    keys_->show();
+    keys_->raise();
+    keys_->activateWindow();
 }
 
 void FrmChsMain::mnuAbout_Click() {

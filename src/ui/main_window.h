@@ -22,10 +22,6 @@ class QLabel;
 class QListView;
 class QPushButton;
 
-namespace quorvane::mail {
-class GMimeMessageParser;
-}
-
 namespace quorvane::ui {
 
 class BoardView;
@@ -52,6 +48,7 @@ public:
     void mnuOpen_Click();
     void mnuExit_Click();
     void mnuHelp0_Click();
+    void mnuKeys_Click();
     void mnuAbout_Click();
     void mnuAnalysis_Click();
 
@@ -79,6 +76,8 @@ public:
 
     // The Help window while it is open.
     QWidget *helpWindow() const { return help_; }
+    // The Keys and Features window while it is open.
+    QWidget *keysWindow() const { return keys_; }
 
     // Brings every widget in step with the logic's controls.
     void refresh();
@@ -125,7 +124,8 @@ private:
     // The box the logic is given: it refreshes the view before it shows.
     std::unique_ptr<MessageBox> refreshingBox_;
     ChsMain core_;
-    std::unique_ptr<mail::GMimeMessageParser> mailParser_;
+    // The GMime parser, loaded when the first message needs it.
+    std::unique_ptr<MessageParser> mailParser_;
     std::unique_ptr<GameChooser> ownChooser_;
     std::unique_ptr<Clipboard> ownClipboard_;
     Clipboard *clipboard_ = nullptr;
@@ -155,6 +155,7 @@ private:
     QPushButton *cmdNext_ = nullptr;
     QPushButton *cmdBack_ = nullptr;
     QPointer<QWidget> help_;
+    QPointer<QWidget> keys_;
     std::string titleName_; // the record name the title shows
     ExportCommands *export_ = nullptr;
     QPointer<AnalysisWindow> analysis_;
