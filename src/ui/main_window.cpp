@@ -11,7 +11,7 @@
 #include "ui/classic_controls.h"
 #include "ui/export_commands.h"
 #include "ui/fonts.h"
-#include "ui/game_chooser.h"
+#include "ui/game_list_dialog.h"
 #include "ui/help_window.h"
 #include "ui/keys_window.h"
 #include "ui/refreshing_box.h"
@@ -532,7 +532,8 @@ void FrmChsMain::setMailSeams(GameChooser *chooser, Clipboard *clipboard) {
 }
 
 void FrmChsMain::mnuPaste_Click() {
-    core_.PasteGame(clipboard_->Text());
+    if (const std::optional<std::string> text = PastedText(*clipboard_, core_.messageBox()))
+        core_.PasteGame(*text);
     refresh();
 }
 
