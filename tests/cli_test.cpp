@@ -3,6 +3,8 @@
 
 #include "cli/command_line.h"
 #include "cli/to_pgn.h"
+#include "engine/review.h"
+#include "engine/uci_client.h"
 #include "test_support.h"
 
 #include "scratch_dir.h"
@@ -13,7 +15,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <cstdio>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <poll.h>
 #include <sys/wait.h>
@@ -43,9 +47,11 @@ protected:
 
     // Runs the built program with no display and the X11 platform asked for, so
     // that making any GUI application object would fail.
-    Outcome Quorvane(const std::string &arguments) {
+    // environment: more NAME=VALUE words for env.
+    Outcome Quorvane(const std::string &arguments, const std::string &environment = {}) {
         const std::string command = "cd '" + dir_.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY " +
-                                    "QT_QPA_PLATFORM=xcb '" QUORVANE_BINARY "' " + arguments + " >out 2>err";
+                                    "QT_QPA_PLATFORM=xcb " + environment + " '" QUORVANE_BINARY "' " + arguments +
+                                    " >out 2>err";
         const int raw = std::system(command.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(dir_ / "out"), ReadFile(dir_ / "err")};
     }
@@ -144,6 +150,117 @@ TEST_F(Program, ConvertsRecordsInTheOrderGiven) {
     cli::convertToPgn({b}, second, err);
     EXPECT_EQ(out.str(), first.str() + second.str() + first.str());
     EXPECT_EQ(first.str().substr(first.str().size() - 2), "\n\n") << "each game ends with a blank line";
+}
+
+// Two PGN games (one set up with Black to move) and a record, spread over
+// three scripted engines that answer in no set order with 10 cp per move
+// number (5 more with Black to move, from the side to move). Their best move
+// is always e2e4: where that is no legal move, there is no best move.
+TEST_F(Program, AnalysesEveryGameOfEveryFileOnSeveralEngines) {
+    Write("two.pgn", "[White \"A\"]\n[Black \"B\"]\n\n1. e4 e5 2. Nf3 *\n\n"
+                     "[White \"C\"]\n[Black \"D\"]\n[SetUp \"1\"]\n[FEN \"4k3/8/8/8/8/8/4P3/4K3 b - - 0 9\"]\n\n"
+                     "9... Kd7 10. e4 *\n");
+    Write("file1.txt", testing::ReadTestData("file1.txt"));
+    const std::string engine = "QUORVANE_ENGINE='" FAKE_UCI_PATH "' FAKE_UCI_MODE=random ";
+    struct Row {
+        const char *name;
+        std::string arguments;
+        std::vector<const char *> parts; // in standard output, in this order
+    };
+    const Row rows[] = {
+        {"report",
+         "--report --jobs 3 --nodes 1000 two.pgn file1.txt",
+         {"{\"file\":\"two.pgn\",\"game\":1,\"white\":\"A\",\"black\":\"B\",\"white_starts\":true,\"plies\":3,"
+          "\"evals\":[{\"cp\":10},{\"cp\":-15},{\"cp\":20},{\"cp\":-25}],\"best\":[\"e4\",null,null,null]",
+          "{\"file\":\"two.pgn\",\"game\":2,\"white\":\"C\",\"black\":\"D\",\"white_starts\":false,\"plies\":2,"
+          "\"evals\":[{\"cp\":-95},{\"cp\":100},{\"cp\":-105}]",
+          "{\"file\":\"file1.txt\",\"game\":1,\"white\":\"knightowl_77\",\"black\":\"quiet_bishop\","
+          "\"white_starts\":true,\"plies\":60,\"evals\":[{\"cp\":10},{\"cp\":-15},{\"cp\":20},{\"cp\":-25},"}},
+        {"annotated PGN",
+         "--analyse --jobs 2 --nodes 1000 two.pgn file1.txt",
+         {"[White \"A\"]", "{[%eval 0.10,2]} 1. e4 {[%eval -0.15,2]}", "[White \"C\"]", "[FEN \"4k3/8/8/8/8/8/4P3/4K3 b - - 0 9\"]",
+          "[White \"knightowl_77\"]", "{[%eval 0.10,2]} 1. d4 {[%eval -0.15,2]}"}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const Outcome run = Quorvane(row.arguments, engine);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, "");
+        std::size_t at = 0;
+        for (const char *part : row.parts) {
+            const std::size_t found = run.out.find(part, at);
+            ASSERT_NE(found, std::string::npos) << part << "\n" << run.out.substr(0, 3000);
+            at = found;
+        }
+    }
+    const Outcome report = Quorvane("--report two.pgn file1.txt", engine);
+    EXPECT_EQ(Count(report.out, "\n"), 3u);
+}
+
+TEST_F(Program, AnalysisSaysWhatWentWrong) {
+    Write("one.pgn", "1. e4 e5 *\n");
+    struct Row {
+        const char *name;
+        std::string arguments;
+        int status;
+        std::size_t lines; // on standard output
+        std::string err;
+    };
+    const Row rows[] = {
+        {"no engine", "QUORVANE_ENGINE=/nonexistent/engine '" QUORVANE_BINARY "' --report one.pgn", 1, 1,
+         "/nonexistent/engine: The chess engine could not be started: /nonexistent/engine\n"
+         "/nonexistent/engine: The chess engine could not be started: /nonexistent/engine\n"
+         "one.pgn: game 1: 3 of 3 positions not evaluated\n"},
+        {"a missing file among good ones",
+         "QUORVANE_ENGINE='" FAKE_UCI_PATH "' '" QUORVANE_BINARY "' --report --jobs 1 missing.pgn one.pgn", 1, 1,
+         "missing.pgn: no such file\n"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        // The program is named in the arguments, after the environment.
+        const std::string command = "cd '" + dir_.string() + "' && " + row.arguments + " >out 2>err";
+        const int raw = std::system(command.c_str());
+        EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, row.status);
+        EXPECT_EQ(Count(ReadFile(dir_ / "out"), "\n"), row.lines);
+        EXPECT_EQ(ReadFile(dir_ / "err"), row.err);
+    }
+}
+
+// The real engine at a small budget: a whole record, every position evaluated,
+// and each side's figures those of the evaluations it printed.
+TEST_F(Program, ReportsARealGameWithStockfish) {
+    if (engine::locateEngine().empty())
+        GTEST_SKIP() << "no chess engine installed";
+    Write("file1.txt", testing::ReadTestData("file1.txt"));
+    const Outcome run = Quorvane("--report --nodes 3000 file1.txt");
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(Count(run.out, "\n"), 1u);
+    const std::string &line = run.out;
+    EXPECT_NE(line.find("\"plies\":60,"), std::string::npos);
+    std::vector<std::optional<engine::Score>> evals;
+    const std::regex score("\\{\"(cp|mate)\":(-?[0-9]+)\\}");
+    for (auto it = std::sregex_iterator(line.begin(), line.end(), score); it != std::sregex_iterator(); ++it) {
+        const int n = std::stoi((*it)[2]);
+        evals.push_back((*it)[1] == "cp" ? engine::Score{.centipawns = n}
+                                         : engine::Score{.isMate = true, .mate = std::abs(n), .whiteMates = n > 0});
+    }
+    ASSERT_EQ(evals.size(), 61u);
+    const engine::GameReview review = engine::reviewGame(evals, true);
+    for (const bool white : {true, false}) {
+        SCOPED_TRACE(white ? "white" : "black");
+        const engine::SideReview &side = review.side(white);
+        char expected[200];
+        ASSERT_TRUE(side.accuracy && side.acpl);
+        std::snprintf(expected, sizeof expected,
+                      "\"%s_review\":{\"accuracy\":%.1f,\"acpl\":%.1f,\"inaccuracies\":%d,\"mistakes\":%d,\"blunders\":%d}",
+                      white ? "white" : "black", *side.accuracy, *side.acpl, side.inaccuracies, side.mistakes,
+                      side.blunders);
+        EXPECT_NE(line.find(expected), std::string::npos) << expected << "\n" << line;
+    }
+    const std::size_t evalsAt = line.find("\"evals\":["), judgementsAt = line.find("\"judgements\":[");
+    ASSERT_LT(evalsAt, judgementsAt);
+    EXPECT_EQ(line.substr(evalsAt, judgementsAt - evalsAt).find("null"), std::string::npos)
+        << "every position has its evaluation and best move";
 }
 
 TEST(ReadRecords, GivesTheTokensTheWindowSteps) {

@@ -554,6 +554,7 @@ void FrmChsMain::mnuKeys_Click() {
     if (!keys_) {
         keys_ = new FrmKeys();
         keys_->setAttribute(Qt::WA_DeleteOnClose);
+        placeBeside(*keys_, *this);
     }
     keys_->show();
     keys_->raise();
