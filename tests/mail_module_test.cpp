@@ -63,7 +63,12 @@ TEST(MailModule, LoadsOnTheFirstMessageAndDecodesIt) {
 TEST(MailModule, WithoutTheModuleAPlainMessageStillReads) {
     mail::ModuleMessageParser parser({"/nonexistent/quorvane_mail.so"});
     const std::string record = testing::ReadTestData("file1.txt");
-    const std::string plain = "From: chess-room@example.com\nSubject: Chess game history\n\n" + record;
+    // A message without MIME fields needs no parser at all.
+    const std::string bare = "From: chess-room@example.com\nSubject: Chess game history\n\n" + record;
+    EXPECT_EQ(FindGames(bare, parser).games.size(), 1u);
+    EXPECT_TRUE(parser.failure().empty()) << "not even tried";
+    const std::string plain =
+        "From: chess-room@example.com\nSubject: Chess game history\nContent-Type: text/plain\n\n" + record;
     const MailScan found = FindGames(plain, parser);
     ASSERT_EQ(found.games.size(), 1u) << "the record read as plain lines";
     EXPECT_EQ(found.games[0].moveLines, 30);
