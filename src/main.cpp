@@ -1,5 +1,6 @@
 #include "cli/analyse.h"
 #include "cli/command_line.h"
+#include "cli/pgn_files.h"
 #include "cli/to_pgn.h"
 #include "game/module1.h"
 #include "mail/gmime_parser.h"
@@ -51,6 +52,12 @@ int main(int argc, char *argv[]) {
         {
             quorvane::mail::GMimeMessageParser mail;
             return quorvane::cli::convertToPgn(command.files, std::cout, std::cerr, &mail);
+        }
+    case Action::List:
+        std::ios::sync_with_stdio(false);
+        {
+            quorvane::mail::GMimeMessageParser mail;
+            return quorvane::cli::listGames(command.files, std::cout, std::cerr, &mail);
         }
     case Action::Analyse:
     case Action::Report:

@@ -1,6 +1,7 @@
 // The program run from a shell with no display: the options that need no window,
 // and the conversion to PGN with its standard error lines and exit statuses.
 
+#include "cli/command_line.h"
 #include "cli/to_pgn.h"
 #include "engine/review.h"
 #include "engine/uci_client.h"
@@ -10,12 +11,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <cstdio>
 #include <fstream>
 #include <regex>
 #include <sstream>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -78,6 +82,8 @@ TEST_F(Program, RunsWithoutADisplay) {
         {"version", "--version", 0, 0, "Quorvane " QUORVANE_VERSION "\n", ""},
         {"unknown option", "--flip", 1, 0, "", "Unknown option 'flip'.\n"},
         {"to-pgn without files", "--to-pgn", 1, 0, "", "?"},
+        {"list without files", "--list", 1, 0, "", "?"},
+        {"list and to-pgn at once", "--list --to-pgn file1.txt", 1, 0, "", "?"},
         {"two games in order", "--to-pgn file1.txt game_015.txt", 0, 2, "[Result ", ""},
         {"missing file", "--to-pgn missing.txt", 1, 0, "", "missing.txt: no such file\n"},
         {"not a record", "--to-pgn short.txt", 1, 0, "", "short.txt: fewer than 6 lines\n"},
@@ -86,6 +92,9 @@ TEST_F(Program, RunsWithoutADisplay) {
          "illegal.txt: half-move 3 (2. e4-e6): e4-e6 is not a legal move\n"},
         {"a bad record among good ones", "--to-pgn file1.txt missing.txt game_015.txt", 1, 2, "[Event ",
          "missing.txt: no such file\n"},
+        // The window needs a display: one line, not Qt's abort.
+        {"the window with no display", "file1.txt", 1, 0, "", "no display: set DISPLAY, or use --to-pgn\n"},
+        {"the window with no display, no file", "", 1, 0, "", "no display: set DISPLAY, or use --to-pgn\n"},
     };
     for (const Row &row : rows) {
         const Outcome run = Quorvane(row.arguments);
@@ -97,6 +106,38 @@ TEST_F(Program, RunsWithoutADisplay) {
         else
             EXPECT_EQ(run.err, row.err) << row.name;
     }
+}
+
+const char *const kDatabase = "[Event \"A\"]\n[White \"w1\"]\n[Black \"b1\"]\n[Result \"1-0\"]\n\n"
+                              "1. e4 e5 2. Qh5 Nc6 3. Bc4 Nf6 4. Qxf7# 1-0\n\n"
+                              "[Event \"B\"]\n[White \"w2\"]\n[Black \"b2\"]\n\n1. e4 e5 2. Ke3 *\n\n"
+                              "[Event \"C\"]\n[Variant \"Atomic\"]\n\n1. e4 *\n";
+
+TEST_F(Program, ReadsPgnFiles) {
+    Write("db.pgn", kDatabase);
+    Write("file1.txt", testing::ReadTestData("file1.txt"));
+    const Outcome converted = Quorvane("--to-pgn db.pgn");
+    EXPECT_EQ(converted.status, 1);
+    EXPECT_EQ(Count(converted.out, "[Event "), 2u);
+    EXPECT_EQ(converted.err, "db.pgn: game 2: half-move 3 (2. Ke3): Ke3 is not a legal move\n"
+                             "db.pgn: game 3: not a standard chess game: Variant \"Atomic\"\n");
+    EXPECT_NE(converted.out.find("[ECO \"C20\"]\n"), std::string::npos) << converted.out;
+    EXPECT_NE(converted.out.find("\n1. e4 e5 2. Qh5 Nc6 3. Bc4 Nf6 4. Qxf7# 1-0\n"), std::string::npos);
+    EXPECT_NE(converted.out.find("1. e4 e5 {half-move 3 (2. Ke3): Ke3 is not a legal move} *"), std::string::npos);
+
+    // What it writes is PGN it reads back to the same text.
+    Write("again.pgn", converted.out);
+    const Outcome again = Quorvane("--to-pgn again.pgn");
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out, converted.out);
+
+    const Outcome listed = Quorvane("--list db.pgn file1.txt missing.pgn");
+    EXPECT_EQ(listed.status, 1);
+    EXPECT_EQ(listed.out, "db.pgn\t1\tw1\tb1\t1-0\t\tA\t\t7\n"
+                          "db.pgn\t2\tw2\tb2\t\t\tB\t\t3\n"
+                          "db.pgn\t3\t\t\t\t\tC\t\t1\n"
+                          "file1.txt\t1\tknightowl_77\tquiet_bishop\t*\t2004.06.01\tYahoo! Chess Game\t\t60\n");
+    EXPECT_EQ(listed.err, "missing.pgn: no such file\n");
 }
 
 TEST_F(Program, ConvertsRecordsInTheOrderGiven) {
@@ -234,6 +275,97 @@ TEST(ReadRecords, GivesTheTokensTheWindowSteps) {
         EXPECT_EQ(read.records[0].tokens, h.form.lstFieldsList.Items()) << name;
         EXPECT_EQ(read.records[0].headers.titleLine, h.module.strTitleLine) << name;
     }
+}
+
+// The window program, offscreen, until it has said one line on standard error
+// (the record's failure, said while the "Invalid File" box is up) or 20 s pass.
+std::string FirstErrorLine(const fs::path &dir, const std::vector<std::string> &arguments) {
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0)
+        return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(pipeEnds[1], 2);
+        ::close(pipeEnds[0]);
+        ::close(pipeEnds[1]);
+        if (::chdir(dir.c_str()) != 0)
+            ::_exit(126);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        // Qt would say on standard error that it has none.
+        const fs::path runtime = dir / "runtime";
+        fs::create_directories(runtime);
+        fs::permissions(runtime, fs::perms::owner_all);
+        ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        std::vector<char *> argv{const_cast<char *>(QUORVANE_BINARY)};
+        for (const std::string &argument : arguments)
+            argv.push_back(const_cast<char *>(argument.c_str()));
+        argv.push_back(nullptr);
+        ::execv(QUORVANE_BINARY, argv.data());
+        ::_exit(127);
+    }
+    ::close(pipeEnds[1]);
+    std::string line;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (line.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        pollfd watch{pipeEnds[0], POLLIN, 0};
+        if (::poll(&watch, 1, 200) <= 0)
+            continue;
+        char buffer[256];
+        const ssize_t n = ::read(pipeEnds[0], buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        line.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ::close(pipeEnds[0]);
+    return line.substr(0, line.find('\n') + 1);
+}
+
+TEST_F(Program, TheWindowTakesNamesAsTheyAre) {
+    Write("-reverse", "1\n2\n3\n");
+    Write("caf\xE9.txt", "1\n2\n3\n");
+    const struct {
+        const char *name;
+        std::vector<std::string> arguments;
+        std::string line;
+    } rows[] = {
+        // Said while the box is up, not once it is closed (the test never closes it).
+        {"a record that fails", {"missing.txt"}, "missing.txt: no such file\n"},
+        {"a record named like a Qt option, after --", {"--", "-reverse"}, "-reverse: fewer than 6 lines\n"},
+        {"a name that is no UTF-8", {"caf\xE9.txt"}, "caf\xE9.txt: fewer than 6 lines\n"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(FirstErrorLine(dir_, row.arguments), row.line);
+    }
+}
+
+TEST(DisplayCheck, TheDesktopPlatformsNeedADisplay) {
+    const struct {
+        const char *name;
+        std::vector<std::string> qtArguments;
+        const char *platform, *display, *wayland;
+        bool missing;
+    } rows[] = {
+        {"nothing set", {"quorvane"}, nullptr, nullptr, nullptr, true},
+        {"empty DISPLAY", {"quorvane"}, nullptr, "", nullptr, true},
+        {"X11 display", {"quorvane"}, nullptr, ":0", nullptr, false},
+        {"Wayland display", {"quorvane"}, "wayland", nullptr, "wayland-0", false},
+        {"xcb asked for", {"quorvane"}, "xcb", nullptr, nullptr, true},
+        {"offscreen", {"quorvane"}, "offscreen", nullptr, nullptr, false},
+        {"a list with offscreen", {"quorvane"}, "wayland;offscreen", nullptr, nullptr, false},
+        {"a list of desktops", {"quorvane"}, "wayland;xcb", nullptr, nullptr, true},
+        {"-platform given", {"quorvane", "-platform", "minimal"}, "xcb", nullptr, nullptr, false},
+        {"minimal with options", {"quorvane"}, "minimal:enable_fonts", nullptr, nullptr, false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(cli::missingDisplay(row.qtArguments, row.platform, row.display, row.wayland),
+                  row.missing ? "no display: set DISPLAY, or use --to-pgn" : "");
+    }
+    EXPECT_EQ(cli::qtArgumentCount({"quorvane", "-reverse", "--", "-style", "x"}), 2);
+    EXPECT_EQ(cli::qtArgumentCount({"quorvane", "file.txt"}), 2);
 }
 
 } // namespace

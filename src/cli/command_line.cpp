@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <string_view>
@@ -25,6 +26,7 @@ CommandLine parseCommandLine(const std::vector<std::string> &arguments) {
     bool help = false;
     bool version = false;
     bool toPgn = false;
+    bool list = false;
     bool analyse = false;
     bool report = false;
     bool budget = false; // --nodes or --jobs given
@@ -71,6 +73,8 @@ CommandLine parseCommandLine(const std::vector<std::string> &arguments) {
             version = true;
         } else if (argument == "--to-pgn") {
             toPgn = true;
+        } else if (argument == "--list") {
+            list = true;
         } else if (argument == "--analyse" || argument == "--analyze") {
             analyse = true;
         } else if (argument == "--report") {
@@ -85,8 +89,14 @@ CommandLine parseCommandLine(const std::vector<std::string> &arguments) {
         result.action = CommandLine::Action::Help;
     } else if (version) {
         result.action = CommandLine::Action::Version;
-    } else if (int(toPgn) + int(analyse) + int(report) > 1) {
-        return wrong("--to-pgn, --analyse and --report go one at a time.");
+    } else if (int(toPgn) + int(list) + int(analyse) + int(report) > 1) {
+        return wrong("--to-pgn, --list, --analyse and --report go one at a time.");
+    } else if (list) {
+        result.action = CommandLine::Action::List;
+        if (result.files.empty())
+            return wrong("--list needs at least one FILE.");
+        if (budget)
+            return wrong("--nodes and --jobs go with --analyse or --report.");
     } else if (toPgn) {
         result.action = CommandLine::Action::ToPgn;
         if (result.files.empty())
@@ -109,15 +119,19 @@ CommandLine parseCommandLine(const std::vector<std::string> &arguments) {
 std::string helpText() {
     return "Usage: quorvane [FILE]\n"
            "       quorvane --to-pgn FILE...\n"
+           "       quorvane --list FILE...\n"
            "       quorvane --analyse [--nodes N] [--jobs N] FILE...\n"
            "       quorvane --report [--nodes N] [--jobs N] FILE...\n"
-           "Replays a chess game from a saved game-history e-mail.\n"
+           "Replays a chess game from a PGN file or a saved game-history e-mail.\n"
            "\n"
            "Options:\n"
            "  -h, --help     Displays help on commandline options.\n"
            "  -v, --version  Displays version information.\n"
-           "  --to-pgn       Writes each FILE as a PGN game to standard output, in\n"
-           "                 the order given, and opens no window.\n"
+           "  --to-pgn       Writes every game of each FILE as PGN to standard\n"
+           "                 output, in the order given, and opens no window.\n"
+           "  --list         Prints one line per game of each FILE, tab-separated:\n"
+           "                 file, number, White, Black, Result, Date, Event, ECO,\n"
+           "                 half-moves; opens no window.\n"
            "  --analyse      Writes every game of each FILE (records, saved messages,\n"
            "                 mailboxes, PGN) as PGN with a chess engine's analysis:\n"
            "                 [%eval] after each move, ?! ? ?? on inaccuracies,\n"
@@ -132,8 +146,43 @@ std::string helpText() {
            "  QUORVANE_ENGINE  The UCI engine to use (default: stockfish).\n"
            "\n"
            "Arguments:\n"
-           "  [FILE]         A game record (.txt), or a saved message (.eml) or\n"
-           "                 mailbox (.mbox) holding one, to open.\n";
+           "  [FILE]         A PGN file (.pgn), a game record (.txt), or a saved\n"
+           "                 message (.eml) or mailbox (.mbox) holding one, to open.\n";
+}
+
+
+std::string missingDisplay(const std::vector<std::string> &qtArguments, const char *platformVariable,
+                           const char *display, const char *waylandDisplay) {
+    auto set = [](const char *value) { return value && *value; };
+    if (set(display) || set(waylandDisplay))
+        return {};
+    std::string platforms = platformVariable ? platformVariable : "";
+    for (std::size_t i = 1; i + 1 < qtArguments.size(); ++i)
+        if (qtArguments[i] == "-platform" || qtArguments[i] == "--platform")
+            platforms = qtArguments[i + 1];
+    // A list ("wayland;xcb") is tried in turn: one platform that needs no
+    // display (offscreen, minimal, vnc, ...) is enough.
+    // None named is Qt's default, X11.
+    std::size_t start = 0;
+    while (start <= platforms.size()) {
+        const std::size_t end = std::min(platforms.find(';', start), platforms.size());
+        const std::string name = platforms.substr(start, end - start);
+        start = end + 1;
+        // Only the name counts, not its options ("xcb:foo").
+        const std::string base = name.substr(0, name.find(':'));
+        if (base.empty())
+            continue;
+        if (base.rfind("xcb", 0) != 0 && base.rfind("wayland", 0) != 0)
+            return {};
+    }
+    return kNoDisplay;
+}
+
+int qtArgumentCount(const std::vector<std::string> &arguments) {
+    for (std::size_t i = 1; i < arguments.size(); ++i)
+        if (arguments[i] == "--")
+            return static_cast<int>(i);
+    return static_cast<int>(arguments.size());
 }
 
 } // namespace quorvane::cli

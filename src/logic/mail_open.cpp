@@ -4,6 +4,8 @@
 
 #include "logic/chs_main.h"
 
+#include "platform/errors.h"
+
 #include <exception>
 
 namespace quorvane {
@@ -11,11 +13,30 @@ namespace quorvane {
 namespace {
 
 constexpr const char *kPastedName = "(pasted)";
+constexpr const char *kPasteTitle = "Paste Game";
 
 } // namespace
 
+std::optional<std::string> PastedText(Clipboard &clipboard, MessageBox &box) {
+    std::string text;
+    bool tooLarge = false;
+    try {
+        text = clipboard.Text();
+        tooLarge = text.size() > Clipboard::kMaxPasteBytes;
+    } catch (const PlatformError &) {
+        tooLarge = true;
+    }
+    if (!tooLarge)
+        return text;
+    box.Show("The clipboard holds more than 64 MiB of text, more than a game record can be.", vbCritical,
+             "Paste Game");
+    return std::nullopt;
+}
+
 bool ChsMain::OpenMailFile(const std::string &path) {
-    const std::optional<MailScan> scan = ScanMailFile(m_.FileSystemObject(), path, *MailParser);
+    // Only the summaries are kept of a mailbox's games; the one chosen is decoded
+    // again when it opens.
+    const std::optional<MailScan> scan = ScanMailFile(m_.FileSystemObject(), path, *MailParser, false);
     if (!scan)
         return false;
     LoadFoundGame(path, *scan);
@@ -25,7 +46,17 @@ bool ChsMain::OpenMailFile(const std::string &path) {
 void ChsMain::PasteGame(const std::string &text) {
     if (!MailParser)
         return;
-    LoadFoundGame(kPastedName, FindGamesInText(text, *MailParser));
+    MailScan scan = FindGamesInText(text, *MailParser);
+    if (scan.games.empty()) {
+        // A paste is no file the user named: without a game in it, the game on
+        // the board and its position stay, and the box says why.
+        MailFailure = text.empty() ? "the clipboard holds no text"
+                      : scan.titleSeen ? kNoGameInMail
+                                       : "the text holds no game record and no PGN game";
+        box_.Show("Nothing was pasted: " + MailFailure + ".", vbOKOnly, kPasteTitle);
+        return;
+    }
+    LoadFoundGame(kPastedName, scan);
 }
 
 void ChsMain::LoadFoundGame(const std::string &path, const MailScan &scan) {
@@ -36,7 +67,8 @@ void ChsMain::LoadFoundGame(const std::string &path, const MailScan &scan) {
             return;
         std::vector<GameChoice> choices;
         for (const auto &game : scan.games)
-            choices.push_back({game.date, game.white, game.black, game.moveLines});
+            choices.push_back({chess::windows1252ToUtf8(game.date), chess::windows1252ToUtf8(game.white),
+                               chess::windows1252ToUtf8(game.black), game.moveLines});
         std::optional<std::size_t> picked;
         try {
             picked = Chooser->Choose(choices);
@@ -48,13 +80,13 @@ void ChsMain::LoadFoundGame(const std::string &path, const MailScan &scan) {
         chosen = *picked;
     }
     if (scan.games.empty()) {
-        MailFailure = kNoGameInMail;
+        MailFailure = scan.titleSeen || !scan.isMail ? kNoGameInMail : kNoRecordInMail;
         // An empty record fails the count, which shows the designed box.
         LoadRecordText(path, std::string());
-        m_.strCountFailure = kNoGameInMail;
+        m_.strCountFailure = MailFailure;
         return;
     }
-    LoadRecordText(path, scan.games[chosen].record);
+    LoadRecordText(path, RecordOf(scan, chosen, *MailParser));
 }
 
 void ChsMain::LoadRecordText(const std::string &path, std::string record) {

@@ -36,10 +36,15 @@ public:
 // The system clipboard, for text.
 class Clipboard {
 public:
+    // The most text a paste takes: as much as a record file may hold.
+    static constexpr std::size_t kMaxPasteBytes = std::size_t{64} * 1024 * 1024;
+
     virtual ~Clipboard() = default;
     // Replaces the clipboard's contents with text (UTF-8).
     virtual void SetText(const std::string &text) = 0;
-    // Its plain text as UTF-8; empty when it holds none.
+    // Its plain text as UTF-8; empty when it holds none. May raise
+    // PlatformError ("too large") instead of converting more than
+    // kMaxPasteBytes.
     virtual std::string Text() = 0;
 };
 
@@ -59,15 +64,21 @@ public:
     virtual void Show(const std::string &text, int style, const std::optional<std::string> &title = std::nullopt) = 0;
 };
 
-// One line of the game chooser (Windows-1252 bytes, shown decoded).
+// One line of the game list (UTF-8): what a file says of one of its games. A
+// mailbox's games have no result, event, round or ECO code.
 struct GameChoice {
     std::string date;
     std::string white;
     std::string black;
+    // Moves (move lines of a record).
     int moveLines = 0;
+    std::string result = {};
+    std::string event = {};
+    std::string round = {};
+    std::string eco = {};
 };
 
-// Lets the user pick one of the games a mailbox holds.
+// Lets the user pick one of the games a file (a PGN database, a mailbox) holds.
 class GameChooser {
 public:
     virtual ~GameChooser() = default;

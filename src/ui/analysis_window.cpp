@@ -194,7 +194,7 @@ void AnalysisWindow::follow() {
         if (live_)
             live_->newGame();
     }
-    const std::int64_t index = core.Position();
+    const std::int64_t index = core.GamePly();
     if (!newGame && index == shownIndex_)
         return;
     shownIndex_ = index;
@@ -261,14 +261,15 @@ void AnalysisWindow::showLive(const engine::UciInfo &info) {
 
 void AnalysisWindow::showPosition(int index) {
     ChsMain &core = main_.core();
+    const std::int64_t target = core.FieldsPositionOfPly(index);
     // Each click must move, or the target is out of reach (past the record's end).
-    while (core.Position() < index) {
+    while (core.Position() < target) {
         const std::int64_t before = core.Position();
         core.cmdNext_Click();
         if (core.Position() == before)
             break;
     }
-    while (core.Position() > index) {
+    while (core.Position() > target) {
         const std::int64_t before = core.Position();
         core.cmdBack_Click();
         if (core.Position() == before)
