@@ -215,7 +215,9 @@ TEST(UciEngine, CoalescesAFloodOfInfoLines) {
     EXPECT_GT(reported, 5u);
     // One exact line a frame, 16 ms apart, and some slack for a busy machine.
     EXPECT_LE(reported, static_cast<std::size_t>(seconds * 1000 / UciEngine::kDeliveryMs) + 5);
-    EXPECT_GE(ticks, 40); // of 80: the event loop was not held
+    // Of 80 on an idle machine; a held event loop gives next to none, a loaded
+    // machine still a good share.
+    EXPECT_GE(ticks, 16);
     EXPECT_LT(cpu, 0.5 * seconds) << cpu << " s of CPU in " << seconds << " s";
     for (std::size_t i = before; i < fake.infos.size(); ++i)
         ASSERT_EQ(fake.infos[i].id, id);
