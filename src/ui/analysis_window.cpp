@@ -48,11 +48,14 @@ AnalysisWindow::AnalysisWindow(FrmChsMain &main, AnalysisOptions options)
     follow();
 }
 
+UciEngine *AnalysisWindow::graphEngine() const {
+    return evaluator_ ? evaluator_->engine(0) : nullptr;
+}
+
 AnalysisWindow::~AnalysisWindow() {
     // The evaluator listens to the graph engine: it goes first.
     delete evaluator_;
     live_.reset();
-    graph_.reset();
 }
 
 void AnalysisWindow::buildWidgets() {
@@ -110,22 +113,23 @@ void AnalysisWindow::startEngines() {
     }
     live_ = std::make_unique<UciEngine>(
         program, UciEngine::Options{.threads = liveThreads(), .hashMb = 64, .replyTimeoutMs = options_.replyTimeoutMs});
-    graph_ = std::make_unique<UciEngine>(
-        program, UciEngine::Options{.threads = 1, .hashMb = 16, .replyTimeoutMs = options_.replyTimeoutMs});
-    evaluator_ = new GameEvaluator(*graph_, options_.graphNodes, this);
+    // The graph's engines, one per core, beside the live one.
+    evaluator_ = new GameEvaluator(
+        program, UciEngine::Options{.threads = 1, .hashMb = 16, .replyTimeoutMs = options_.replyTimeoutMs},
+        options_.graphEngines > 0 ? options_.graphEngines : GameEvaluator::defaultEngines(), options_.graphNodes,
+        this);
     connect(live_.get(), &UciEngine::info, this, [this](int id, const engine::UciInfo &info) {
         if (id == liveId_)
             showLive(info);
     });
-    for (UciEngine *engine : {live_.get(), graph_.get()})
-        connect(engine, &UciEngine::failed, this, &AnalysisWindow::engineFailed);
+    connect(live_.get(), &UciEngine::failed, this, &AnalysisWindow::engineFailed);
+    connect(evaluator_, &GameEvaluator::failed, this, &AnalysisWindow::engineFailed);
     connect(evaluator_, &GameEvaluator::evaluated, this, [this](int index, std::optional<engine::Score> score) {
         graphView_->setEvaluation(index, score);
         updateProgress();
         emit graphUpdated();
     });
     live_->start();
-    graph_->start();
 }
 
 void AnalysisWindow::restartEngines() {
@@ -138,20 +142,16 @@ void AnalysisWindow::restartEngines() {
         live_->restart();
         shownIndex_ = -1; // search the shown position again
     }
-    if (graph_->state() == UciEngine::State::Failed) {
-        graph_->restart();
-        evaluator_->resume();
-    }
+    evaluator_->resume();
     follow();
 }
 
 QString AnalysisWindow::engineProblem() const {
     if (!live_)
         return QString::fromLatin1(kNoEngine);
-    for (const UciEngine *engine : {live_.get(), graph_.get()})
-        if (engine->state() == UciEngine::State::Failed)
-            return engine->errorText();
-    return {};
+    if (live_->state() == UciEngine::State::Failed)
+        return live_->errorText();
+    return evaluator_->problem();
 }
 
 void AnalysisWindow::engineFailed(const QString &message) {

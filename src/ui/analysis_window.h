@@ -33,6 +33,7 @@ struct AnalysisOptions {
     std::function<QString()> locate = &UciEngine::locate; // the engine program; empty: none
     int replyTimeoutMs = 5000;                            // how long an engine may take to answer
     qint64 graphNodes = 100000;                           // the graph's budget per position
+    int graphEngines = 0;                                 // the graph's engines; 0: one per core
 };
 
 class AnalysisWindow : public QWidget {
@@ -53,7 +54,7 @@ public:
 
     // The engines, for tests; null when there is none.
     UciEngine *liveEngine() const { return live_.get(); }
-    UciEngine *graphEngine() const { return graph_.get(); }
+    UciEngine *graphEngine() const;
 
 signals:
     // The live figures changed (new position, or a new line from the engine).
@@ -74,7 +75,6 @@ private:
     FrmChsMain &main_;
     AnalysisOptions options_;
     std::unique_ptr<UciEngine> live_;
-    std::unique_ptr<UciEngine> graph_;
     GameEvaluator *evaluator_ = nullptr;
 
     QLabel *lblStatus_ = nullptr;

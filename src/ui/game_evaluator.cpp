@@ -1,51 +1,79 @@
 #include "ui/game_evaluator.h"
 
+#include "engine/pass_runner.h"
+
 namespace quorvane::ui {
 
-GameEvaluator::GameEvaluator(UciEngine &engine, qint64 nodes, QObject *parent)
-    : QObject(parent), engine_(engine), nodes_(nodes) {
-    connect(&engine_, &UciEngine::info, this, [this](int id, const engine::UciInfo &info) {
-        // The last exact score of the principal line is the search's result.
-        if (id != searchId_ || info.multipv != 1 || info.lowerbound || info.upperbound)
-            return;
-        if (const auto score = engine::whiteScore(info, items_[static_cast<std::size_t>(next_)].whiteToMove))
-            last_ = score;
-    });
-    connect(&engine_, &UciEngine::bestMove, this, [this](int id, const QString &) {
-        if (id != searchId_)
-            return;
-        searchId_ = -1;
-        const int index = next_++;
-        emit evaluated(index, last_);
-        step();
-    });
+GameEvaluator::GameEvaluator(const QString &program, UciEngine::Options options, int engines, qint64 nodes,
+                             QObject *parent)
+    : QObject(parent), pass_(nodes) {
+    pass_.evaluated = [this](std::size_t, std::size_t position) {
+        const auto &eval = pass_.analysis(0).at(position);
+        emit evaluated(static_cast<int>(position), eval ? std::optional(eval->score) : std::nullopt);
+        if (pass_.done())
+            emit finished();
+    };
+    std::vector<engine::PassEngine *> passEngines;
+    for (int i = 0; i < std::max(1, engines); ++i) {
+        auto slot = std::make_unique<Slot>();
+        slot->engine = std::make_unique<UciEngine>(program, options);
+        UciEngine *e = slot->engine.get();
+        const std::size_t index = static_cast<std::size_t>(i);
+        connect(e, &UciEngine::info, this,
+                [this, index](int id, const engine::UciInfo &info) { pass_.info(index, id, info); });
+        connect(e, &UciEngine::bestMove, this,
+                [this, index](int id, const QString &move) { pass_.bestMove(index, id, move.toStdString()); });
+        connect(e, &UciEngine::failed, this, [this, index](const QString &message) {
+            pass_.engineFailed(index);
+            emit failed(message);
+        });
+        passEngines.push_back(slot.get());
+        engines_.push_back(std::move(slot));
+    }
+    for (auto &slot : engines_)
+        slot->engine->start();
+    pass_.setEngines(passEngines);
+}
+
+GameEvaluator::~GameEvaluator() {
+    // The engines go first, so that nothing they say reaches a pass half gone.
+    for (auto &slot : engines_)
+        slot->engine->disconnect(this);
+    engines_.clear();
+}
+
+int GameEvaluator::defaultEngines() {
+    return engine::defaultEngines();
 }
 
 void GameEvaluator::evaluate(std::vector<Item> items) {
-    items_ = std::move(items);
-    next_ = 0;
-    searchId_ = -1;
-    engine_.newGame();
-    step();
+    pass_.clear();
+    for (auto &slot : engines_)
+        slot->engine->newGame();
+    std::vector<engine::PassPosition> positions;
+    positions.reserve(items.size());
+    for (Item &item : items)
+        positions.push_back({item.fen.toStdString(), item.whiteToMove, item.known});
+    pass_.addGame(std::move(positions));
+    if (pass_.done())
+        emit finished();
 }
 
 void GameEvaluator::resume() {
-    if (next_ < count())
-        step();
+    for (std::size_t i = 0; i < engines_.size(); ++i) {
+        UciEngine &e = *engines_[i]->engine;
+        if (e.state() == UciEngine::State::Failed) {
+            e.restart();
+            pass_.engineBack(i);
+        }
+    }
 }
 
-void GameEvaluator::step() {
-    while (next_ < count() && items_[static_cast<std::size_t>(next_)].known) {
-        const int index = next_++;
-        emit evaluated(index, items_[static_cast<std::size_t>(index)].known);
-    }
-    if (next_ >= count()) {
-        engine_.stop();
-        emit finished();
-        return;
-    }
-    last_.reset();
-    searchId_ = engine_.analyse(items_[static_cast<std::size_t>(next_)].fen, nodes_);
+QString GameEvaluator::problem() const {
+    for (const auto &slot : engines_)
+        if (slot->engine->state() == UciEngine::State::Failed)
+            return slot->engine->errorText();
+    return {};
 }
 
 } // namespace quorvane::ui

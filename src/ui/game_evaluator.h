@@ -1,13 +1,17 @@
 #pragma once
-// Evaluates the positions of a game one after the other at a fixed node budget,
-// in the background: each result arrives as a signal while the caller goes on.
+// The whole-game pass on the window's event loop: every position of a game
+// evaluated at a fixed node budget by several engine processes side by side
+// (the core's GamePass decides who takes which position), in the background;
+// each result arrives as a signal while the caller goes on.
 
+#include "engine/game_pass.h"
 #include "engine/uci.h"
 #include "platform/qt/uci_engine.h"
 
 #include <QObject>
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -23,30 +27,46 @@ public:
         std::optional<engine::Score> known;
     };
 
-    GameEvaluator(UciEngine &engine, qint64 nodes, QObject *parent = nullptr);
+    // engines processes of program (at least one), each with options; they
+    // start at once.
+    GameEvaluator(const QString &program, UciEngine::Options options, int engines, qint64 nodes,
+                  QObject *parent = nullptr);
+    ~GameEvaluator() override;
 
-    // Starts over with these positions, telling the engine it is another game.
+    // Starts over with these positions, telling the engines it is another game.
     void evaluate(std::vector<Item> items);
-    // Asks again for the position in work, as after an engine restart.
+    // Starts the failed engines again; their positions are searched anew.
     void resume();
-    int count() const { return static_cast<int>(items_.size()); }
-    int done() const { return next_; }
+    int count() const { return static_cast<int>(pass_.total()); }
+    int done() const { return static_cast<int>(pass_.finished()); }
+    // What the pass found so far, per position.
+    const engine::GameAnalysis *analysis() const { return pass_.games() ? &pass_.analysis(0) : nullptr; }
+
+    int engineCount() const { return static_cast<int>(engines_.size()); }
+    UciEngine *engine(int index) const { return engines_[static_cast<std::size_t>(index)]->engine.get(); }
+    // The first failed engine's message; empty while all work.
+    QString problem() const;
+
+    // The default number of engines: one per core, at least one.
+    static int defaultEngines();
 
 signals:
     // The evaluation of position index from White's side; none when the engine
     // gave no score.
     void evaluated(int index, std::optional<quorvane::engine::Score> score);
     void finished();
+    void failed(const QString &message);
 
 private:
-    void step();
+    struct Slot : engine::PassEngine {
+        std::unique_ptr<UciEngine> engine;
+        int analyse(const std::string &fen, std::int64_t nodes) override {
+            return engine->analyse(QString::fromStdString(fen), nodes);
+        }
+    };
 
-    UciEngine &engine_;
-    qint64 nodes_;
-    std::vector<Item> items_;
-    int next_ = 0;
-    int searchId_ = -1;
-    std::optional<engine::Score> last_;
+    engine::GamePass pass_;
+    std::vector<std::unique_ptr<Slot>> engines_;
 };
 
 } // namespace quorvane::ui
