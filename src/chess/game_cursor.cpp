@@ -41,9 +41,9 @@ Line &GameCursor::mutableLine() {
     return *game_->lineAt(path_);
 }
 
-void GameCursor::push(const Move &move) {
-    Played1 entry{move, {}};
-    position_.makeMove(move, entry.undo);
+void GameCursor::push(const MoveNode &node) {
+    Played1 entry{node.move, {}, node.san};
+    position_.makeMove(node.move, entry.undo);
     trail_.push_back(entry);
 }
 
@@ -65,7 +65,7 @@ bool GameCursor::forward() {
         return false;
     const MoveNode &next = current.moves[path_.played];
     if (choice_ == 0) {
-        push(next.move);
+        push(next);
         ++path_.played;
     } else {
         const Line &variation = next.variations[choice_ - 1];
@@ -73,7 +73,7 @@ bool GameCursor::forward() {
             return false;
         path_.steps.push_back({path_.played, choice_ - 1});
         path_.played = 1;
-        push(variation.moves.front().move);
+        push(variation.moves.front());
     }
     choice_ = 0;
     return true;
@@ -109,7 +109,7 @@ void GameCursor::end() {
     const Line &current = line();
     choice_ = 0;
     while (path_.played < current.moves.size()) {
-        push(current.moves[path_.played].move);
+        push(current.moves[path_.played]);
         ++path_.played;
     }
 }
@@ -128,11 +128,11 @@ bool GameCursor::goTo(const GamePath &wanted) {
     const Line *walking = &game_->mainLine;
     for (const PathStep &step : target.steps) {
         for (std::size_t i = 0; i < step.move; ++i)
-            push(walking->moves[i].move);
+            push(walking->moves[i]);
         walking = &walking->moves[step.move].variations[step.variation];
     }
     for (std::size_t i = 0; i < target.played; ++i)
-        push(walking->moves[i].move);
+        push(walking->moves[i]);
     path_ = target;
     return true;
 }
@@ -190,7 +190,7 @@ GameCursor::Played GameCursor::play(const Move &wanted) {
         node.move = move;
         node.san = position_.toSan(move);
         current.moves.push_back(std::move(node));
-        push(move);
+        push(current.moves.back());
         ++path_.played;
         choice_ = 0;
         return Played::Extended;
@@ -340,14 +340,19 @@ bool GameCursor::promoteToMainLine() {
 }
 
 std::string GameCursor::variationText(std::size_t maxMoves) const {
-    if (path_.onMainLine() || path_.played == 0)
+    if (path_.onMainLine())
         return {};
-    const Line &current = line();
-    const std::size_t played = path_.played;
-    const std::size_t first = played > maxMoves ? played - maxMoves : 0;
-    const std::size_t startPly = plyOf(position_) - played;
-    std::string text = first > 0 ? "... " : "";
-    for (std::size_t j = first; j < played; ++j) {
+    return movesText(trail_.size() - path_.played, maxMoves);
+}
+
+std::string GameCursor::movesText(std::size_t from, std::size_t maxMoves) const {
+    const std::size_t depth = trail_.size();
+    if (from >= depth)
+        return {};
+    const std::size_t first = depth - from > maxMoves ? depth - maxMoves : from;
+    const std::size_t startPly = plyOf(position_) - depth;
+    std::string text = first > from ? "... " : "";
+    for (std::size_t j = first; j < depth; ++j) {
         const std::size_t ply = startPly + j;
         if (j > first)
             text += ' ';
@@ -355,7 +360,7 @@ std::string GameCursor::variationText(std::size_t maxMoves) const {
             text += std::to_string(ply / 2) + ". ";
         else if (j == first)
             text += std::to_string(ply / 2) + "... ";
-        text += current.moves[j].san;
+        text += trail_[j].san;
     }
     return text;
 }

@@ -36,6 +36,10 @@ public:
     const Line &line() const;
     // The half-moves played from the game's start to here.
     std::size_t depth() const { return trail_.size(); }
+    // The move that led here; null at the game's start.
+    const Move *lastMove() const { return trail_.empty() ? nullptr : &trail_.back().move; }
+    // The move played at depth i (i < depth()), from the game's start.
+    const Move &moveAt(std::size_t i) const { return trail_[i].move; }
 
     // The next move along the current choice; false at the end of the line (or
     // when the chosen variation has no move).
@@ -96,13 +100,17 @@ public:
     // cursor, with their numbers; the empty text on the main line. At most
     // maxMoves half-moves are written, the last ones, after "...".
     std::string variationText(std::size_t maxMoves = 16) const;
+    // The same for the moves from depth `from` to the cursor, whatever lines
+    // they lie on.
+    std::string movesText(std::size_t from, std::size_t maxMoves = 16) const;
 
 private:
     struct Played1 {
         Move move;
         Undo undo;
+        std::string san; // a copy: the tree's nodes move when lines grow
     };
-    void push(const Move &move);
+    void push(const MoveNode &node);
     void pop();
     // Back to the game's start.
     void rewind();

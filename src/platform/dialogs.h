@@ -59,6 +59,15 @@ public:
     virtual void Show(const std::string &text, int style, const std::optional<std::string> &title = std::nullopt) = 0;
 };
 
+// A question with three answers, as "Save the variations first?".
+enum class Answer { Yes, No, Cancel };
+class Question {
+public:
+    virtual ~Question() = default;
+    // Modal. Closing the box without choosing answers Cancel.
+    virtual Answer Ask(const std::string &text, const std::string &title) = 0;
+};
+
 // One line of the game chooser (Windows-1252 bytes, shown decoded).
 struct GameChoice {
     std::string date;
