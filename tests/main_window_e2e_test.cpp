@@ -134,7 +134,8 @@ TEST(MainWindowE2E, PlacementMenusAndStacking) {
 
     // Each item with its shortcut and, for the View menu's switches, its state.
     // The commands that take the game out wait for a record; all others are enabled.
-    const QStringList waiting{"Save as &PGN...", "&Copy PGN", "Copy &Position (FEN)"};
+    const QStringList waiting{"Save as &PGN...", "&Copy PGN", "Copy &Position (FEN)", "&Delete Variation",
+                              "Pro&mote to Main Line"};
     QStringList menus;
     for (QAction *menu : w.window.menuBar()->actions()) {
         menus << menu->text();
@@ -149,7 +150,8 @@ TEST(MainWindowE2E, PlacementMenusAndStacking) {
         }
     }
     EXPECT_EQ(menus, (QStringList{"&File", "&Open\tCtrl+O", "Save as &PGN...\tCtrl+S", "-", "&Exit\tCtrl+Q", "&Edit",
-                                  "&Copy PGN\tCtrl+C", "Copy &Position (FEN)\tCtrl+Shift+C", "&Paste Game\tCtrl+V", "&View",
+                                  "&Copy PGN\tCtrl+C", "Copy &Position (FEN)\tCtrl+Shift+C", "&Paste Game\tCtrl+V", "-",
+                                  "&Delete Variation", "Pro&mote to Main Line", "&View",
                                   "&Flip Board\tCtrl+B [ ]", "Show &Last Move [x]", "-", "&Analysis\tF3", "&Help", "&Help\tF1",
                                   "&About Quorvane..."}));
     EXPECT_EQ(w.window.menuBar()->actions()[2]->menu()->objectName(), "mnuView");

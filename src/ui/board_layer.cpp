@@ -40,10 +40,11 @@ float BoardLayer::viewTop(float top) const {
     return flipped_ ? kTopSum - top : top;
 }
 
-void BoardLayer::showLastMove(const ChsMain &form) {
+void BoardLayer::showLastMove(const ChsMain &form) { showLastMove(LastMoveOf(form)); }
+
+void BoardLayer::showLastMove(const LastMoveSquares &last) {
     std::vector<int> cells;
     if (lastMoveShown_) {
-        const LastMoveSquares last = LastMoveOf(form);
         for (int square : {last.from, last.to})
             if (square >= 0)
                 cells.push_back(flipped_ ? board::kSquareCount - 1 - square : square);

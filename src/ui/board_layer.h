@@ -5,6 +5,7 @@
 // works as before.
 
 #include "logic/chs_main.h"
+#include "logic/last_move.h"
 
 #include <array>
 
@@ -30,6 +31,7 @@ public:
     float viewTop(float top) const;
     // Marks the squares of the logic's last half-move, or none.
     void showLastMove(const ChsMain &form);
+    void showLastMove(const LastMoveSquares &last);
 
 private:
     SquaresWidget &squares_;

@@ -86,7 +86,8 @@ FrmChsMain::FrmChsMain(Module1 &module, FileDialog *dialog, MessageBox *box)
                                                                 if (lstMoveList_)
                                                                     refresh();
                                                             })),
-      core_(module, dialog ? *dialog : *ownDialog_, *refreshingBox_) {
+      core_(module, dialog ? *dialog : *ownDialog_, *refreshingBox_),
+      variations_(std::make_unique<Variations>(core_)) {
     setObjectName(QStringLiteral("frmChsMain"));
     setWindowTitle(QStringLiteral("Quorvane"));
     setWindowIcon(art::mainWindowIcon());
@@ -98,6 +99,7 @@ FrmChsMain::FrmChsMain(Module1 &module, FileDialog *dialog, MessageBox *box)
     mailParser_ = std::make_unique<mail::GMimeMessageParser>();
     core_.MailParser = mailParser_.get();
     setMailSeams(nullptr, nullptr);
+    setQuestionSeam(nullptr);
     buildMenus();
     buildControls();
     buildViewer();
@@ -134,6 +136,7 @@ void FrmChsMain::buildMenus() {
     QAction *paste = edit->addAction(QStringLiteral("&Paste Game"), this, &FrmChsMain::mnuPaste_Click);
     paste->setObjectName(QStringLiteral("mnuPaste"));
     paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    buildVariationCommands(edit);
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     QAction *help0 = help->addAction(QStringLiteral("&Help"), this, &FrmChsMain::mnuHelp0_Click);
@@ -241,6 +244,7 @@ void FrmChsMain::buildControls() {
         core_.lstMoveList.SetListIndex(rows.isEmpty() ? -1 : rows.first().row());
     });
     connect(lstMoveList_, &QListView::doubleClicked, this, [this] {
+        variations_->ReturnToRecord();
         core_.lstMoveList_DblClick();
         refresh();
     });
@@ -256,12 +260,13 @@ void FrmChsMain::buildControls() {
         button->setFont(buttonFont);
         button->setAutoDefault(false);
     }
+    // In a variation the buttons walk it; on the game they are the designed ones.
     connect(cmdNext_, &QPushButton::clicked, this, [this] {
-        core_.cmdNext_Click();
+        variations_->Next();
         refresh();
     });
     connect(cmdBack_, &QPushButton::clicked, this, [this] {
-        core_.cmdBack_Click();
+        variations_->Back();
         refresh();
     });
 
@@ -283,6 +288,7 @@ bool FrmChsMain::eventFilter(QObject *watched, QEvent *event) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             int keyAscii = 13;
+            variations_->ReturnToRecord();
             core_.lstMoveList_KeyPress(keyAscii);
             refresh();
         }
@@ -339,11 +345,12 @@ void FrmChsMain::refresh() {
         if (pieces_[slot]->isHidden() == piece.Visible)
             pieces_[slot]->setVisible(piece.Visible);
     }
-    board_->showLastMove(core_);
+    board_->showLastMove(variations_->LastMove());
     placeAutoSizeLabel(lblDate_, core_.lblDate.Caption, 360, 270);
     placeAutoSizeLabel(lblBlackPlayer_, core_.lblBlackPlayer.Caption, 800, 375);
     placeAutoSizeLabel(lblWhitePlayer_, core_.lblWhitePlayer.Caption, 1080, 270);
     showFileName(core_.lblFileName.Caption);
+    showVariationState();
     showTitle();
     moveModel_->sync();
     fieldsModel_->sync();
@@ -358,11 +365,15 @@ void FrmChsMain::refresh() {
 }
 
 void FrmChsMain::mnuOpen_Click() {
+    if (!keepOrDropVariations())
+        return;
     core_.mnuOpen_Click();
     refresh();
 }
 
 void FrmChsMain::openPath(const std::string &path) {
+    if (!keepOrDropVariations())
+        return;
     core_.OpenFile(path);
     refresh();
 }
@@ -401,6 +412,8 @@ void FrmChsMain::setMailSeams(GameChooser *chooser, Clipboard *clipboard) {
 }
 
 void FrmChsMain::mnuPaste_Click() {
+    if (!keepOrDropVariations())
+        return;
     core_.PasteGame(clipboard_->Text());
     refresh();
 }
