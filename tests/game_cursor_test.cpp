@@ -152,8 +152,8 @@ TEST(GameCursor, PlayingMoves) {
          "e4 e5 (c5 Nf3 (c3) d6) Nf3 Nc6", {{{1, 0}}, 3}},
         {"a variation inside a made variation", 1, "d5 exd5 Qxd5 Nc3 Qa5", GameCursor::Played::Extended,
          "e4 e5 (c5 Nf3 (c3)) (d5 exd5 Qxd5 Nc3 Qa5) Nf3 Nc6", {{{1, 1}}, 5}},
-        {"a move after the game's last one is refused", 4, "d4", GameCursor::Played::EndOfGame, sample,
-         {{}, 4}},
+        {"a move after the game's last one extends the game", 4, "d4", GameCursor::Played::Extended,
+         "e4 e5 (c5 Nf3 (c3)) Nf3 Nc6 d4", {{}, 5}},
         {"the first move of the game can differ", 0, "d4", GameCursor::Played::NewVariation,
          "e4 (d4) e5 (c5 Nf3 (c3)) Nf3 Nc6", {{{0, 0}}, 1}},
     };
@@ -341,6 +341,19 @@ TEST(GameCursor, DeleteKeepsTheOtherVariationsIndices) {
     EXPECT_FALSE(c.promote({{3, 0}}));
     EXPECT_FALSE(c.goTo({{{1, 9}}, 1}));
     EXPECT_EQ(c.path(), (GamePath{{{1, 1}}, 2})) << "a failed goTo leaves the cursor";
+}
+
+TEST(GameCursor, CutLineRemovesWhatWasAddedAtTheEnd) {
+    Game g = sampleGame();
+    GameCursor c(g);
+    c.end();
+    playAll(c, "d4 exd4 Nxd4");
+    ASSERT_EQ(treeText(g.mainLine), "e4 e5 (c5 Nf3 (c3)) Nf3 Nc6 d4 exd4 Nxd4");
+    EXPECT_FALSE(c.cutLine(7));
+    ASSERT_TRUE(c.cutLine(4));
+    EXPECT_EQ(treeText(g.mainLine), "e4 e5 (c5 Nf3 (c3)) Nf3 Nc6");
+    EXPECT_EQ(c.path(), (GamePath{{}, 4}));
+    expectConsistent(c);
 }
 
 TEST(GameCursor, VariationTextNamesTheMovesWithTheirNumbers) {

@@ -177,8 +177,6 @@ TEST(Variations, MovesAndStepsAgainstTheRecord) {
         {"Home on the record goes to the start", [](Fixture &f) { f.v.Next(), f.v.Next(), f.v.Home(); }, false, 0,
          ""},
         {"End on the record goes to the end", [](Fixture &f) { f.v.End(); }, false, 60, ""},
-        {"a move after the game's end is refused", [](Fixture &f) { f.v.End(), f.Play("a2", "a3"); }, false, 60,
-         ""},
         {"back from a variation of a variation",
          [](Fixture &f) {
              f.Play("e2", "e4");
@@ -210,6 +208,26 @@ TEST(Variations, MovesAndStepsAgainstTheRecord) {
             EXPECT_EQ(Snapshot(f.h.form), RecordBoardAt(row.fieldsPosition)) << "the designed board, exactly";
         }
     }
+}
+
+// After the game's last move the user may play on; those moves are the user's,
+// not the game's, and Delete takes them back.
+TEST(Variations, MovesAfterTheGamesEnd) {
+    Fixture f;
+    f.v.End();
+    ASSERT_EQ(f.h.form.Position(), 60);
+    const chess::Position last = *f.v.BoardPosition();
+    const chess::Move m = last.legalMoves().front();
+    EXPECT_EQ(f.v.Play(BoardSquareOf(m.from), BoardSquareOf(m.to)), Played::Extended);
+    EXPECT_TRUE(f.v.OffRecord());
+    EXPECT_EQ(f.v.VariationCaption(), "Variation: 31. " + last.toSan(m));
+    f.ExpectBoardIsPosition();
+    EXPECT_TRUE(f.v.CanDelete());
+    EXPECT_FALSE(f.v.CanPromote()) << "already on the main line";
+    ASSERT_TRUE(f.v.DeleteVariation());
+    EXPECT_FALSE(f.v.OffRecord());
+    EXPECT_EQ(f.v.Game()->mainLine.moves.size(), 60u);
+    EXPECT_EQ(Snapshot(f.h.form), RecordBoardAt(60));
 }
 
 TEST(Variations, AJumpInTheMoveListWorksFromAVariation) {

@@ -184,8 +184,6 @@ GameCursor::Played GameCursor::play(const Move &wanted) {
     if (path_.played >= current.moves.size()) {
         if (current.stop)
             return Played::StoppedLine;
-        if (path_.onMainLine())
-            return Played::EndOfGame;
         MoveNode node;
         node.move = move;
         node.san = position_.toSan(move);
@@ -255,6 +253,17 @@ bool GameCursor::deleteVariation(const std::vector<PathStep> &steps) {
 
 bool GameCursor::deleteVariation() {
     return deleteVariation(path_.steps);
+}
+
+bool GameCursor::cutLine(std::size_t keep) {
+    if (keep >= line().moves.size())
+        return false;
+    while (path_.played > keep)
+        back();
+    Line &current = mutableLine();
+    current.moves.erase(current.moves.begin() + static_cast<std::ptrdiff_t>(keep), current.moves.end());
+    choice_ = 0;
+    return true;
 }
 
 bool GameCursor::promote(const std::vector<PathStep> &steps) {

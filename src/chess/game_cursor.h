@@ -6,8 +6,8 @@
 // it branched from, and picks, where a move has alternatives, which one the next
 // step takes. A move the user plays follows the line when it is the line's next
 // move, follows a variation that starts with it, or else starts a new variation
-// there; at the end of a variation it extends the variation. The game's own
-// moves change only when the user promotes a variation.
+// there; at the end of a line it extends the line. The game's own moves change
+// only when the user promotes a variation.
 //
 // Every step costs the same however long the line or however many variations
 // hang at one point: the cursor keeps the position it stands on and what it
@@ -74,14 +74,13 @@ public:
         Followed,      // the line's next move
         EnteredVariation, // a variation that starts with the move
         NewVariation,  // a variation made for it
-        Extended,      // added at the end of a variation
+        Extended,      // added at the end of the line
         Illegal,       // not a legal move here: nothing changed
-        EndOfGame,     // after the game's last move: the game's moves stay as read
         StoppedLine,   // the line goes on with a move that cannot be played
     };
     // Plays move (only its squares and promotion count) at the cursor.
     Played play(const Move &move);
-    static bool took(Played p) { return p != Played::Illegal && p != Played::EndOfGame && p != Played::StoppedLine; }
+    static bool took(Played p) { return p != Played::Illegal && p != Played::StoppedLine; }
 
     // Removes the variation whose path steps are steps (non-empty): its moves and
     // everything below them. A cursor inside it goes to its branching point.
@@ -89,6 +88,10 @@ public:
     bool deleteVariation(const std::vector<PathStep> &steps);
     // The variation the cursor is on, if any.
     bool deleteVariation();
+    // Cuts the cursor's line after its first `keep` moves (moves added after a
+    // game's last one); a cursor beyond goes back to there. False when the line
+    // is no longer than that.
+    bool cutLine(std::size_t keep);
     // Makes the variation at steps the continuation of the line it branches
     // from; that line's old continuation becomes its first variation. The cursor
     // stays on the same position. False when steps lead nowhere.

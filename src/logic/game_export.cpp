@@ -29,20 +29,21 @@ std::string ErrnoReason(int error) {
 
 } // namespace
 
-std::string RecordPgn(ChsMain &form) {
+std::string RecordPgn(ChsMain &form, const chess::Game *game) {
     if (!RecordLoaded(form))
         return {};
-    return chess::toPgn(PgnHeadersOf(form.module()), form.ChessGame());
+    return chess::toPgn(game ? *game : form.ChessGame());
 }
 
 BoardFen PositionFen(ChsMain &form) {
     if (!RecordLoaded(form))
         return {{}, "No game is loaded"};
-    const chess::RecordGame &game = form.ChessGame();
+    const chess::Game &game = form.ChessGame();
+    const std::vector<chess::Position> &positions = form.ChessPositions();
     const auto at = static_cast<std::size_t>(form.Position());
-    if (at < game.positions.size())
-        return {game.positions[at].toFen(), {}};
-    return {{}, "Not a legal chess position: " + chess::describeStop(game)};
+    if (at < positions.size())
+        return {positions[at].toFen(), {}};
+    return {{}, "Not a legal chess position: " + (game.stop() ? chess::describeStop(game.start, *game.stop()) : "")};
 }
 
 std::string PgnPathFor(const std::string &recordPath) {
@@ -92,13 +93,13 @@ void WriteFileWhole(const std::string &path, const std::string &bytes) {
     }
 }
 
-bool SavePgn(ChsMain &form, SaveDialog &dialog, MessageBox &box) {
+bool SavePgn(ChsMain &form, SaveDialog &dialog, MessageBox &box, const chess::Game *game) {
     if (!RecordLoaded(form))
         return false;
     const auto path = dialog.ShowSave("Save as PGN", PgnPathFor(form.module().strFileName), "PGN files *.pgn|*.pgn");
     if (!path)
         return false;
-    const std::string pgn = RecordPgn(form);
+    const std::string pgn = RecordPgn(form, game);
     try {
         WriteFileWhole(*path, pgn);
     } catch (const PlatformError &e) {

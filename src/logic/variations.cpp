@@ -12,26 +12,6 @@
 
 namespace quorvane {
 
-namespace {
-
-// The record's game in the one game model: its moves as the main line, and
-// where its chess game stopped.
-chess::Game GameOfRecord(const chess::RecordGame &record) {
-    chess::Game game;
-    game.mainLine.moves.reserve(record.moves.size());
-    for (std::size_t i = 0; i < record.moves.size(); ++i) {
-        chess::MoveNode node;
-        node.move = record.moves[i];
-        node.san = record.san[i];
-        game.mainLine.moves.push_back(std::move(node));
-    }
-    if (!record.ended)
-        game.mainLine.stop =
-            chess::LineStop{static_cast<std::size_t>(record.stopIndex), record.stopToken, record.stopReason};
-    return game;
-}
-
-} // namespace
 
 Variations::Variations(ChsMain &form) : form_(form) {}
 
@@ -48,7 +28,7 @@ bool Variations::Ensure() {
     // Another record: whatever was tried belonged to the one before, and the
     // load has laid out its own board.
     cursor_.reset();
-    game_ = GameOfRecord(form_.ChessGame());
+    game_ = form_.ChessGame(); // a copy: the user's variations grow on it
     recordMoves_.clear();
     for (const chess::MoveNode &node : game_->mainLine.moves)
         recordMoves_.push_back(node.move);
@@ -82,10 +62,10 @@ std::optional<chess::Position> Variations::BoardPosition() {
     if (off_)
         return cursor_->position();
     const std::int64_t at = form_.Position();
-    const chess::RecordGame &record = form_.ChessGame();
-    if (at < 0 || static_cast<std::size_t>(at) >= record.positions.size())
+    const std::vector<chess::Position> &positions = form_.ChessPositions();
+    if (at < 0 || static_cast<std::size_t>(at) >= positions.size())
         return std::nullopt;
-    return record.positions[static_cast<std::size_t>(at)];
+    return positions[static_cast<std::size_t>(at)];
 }
 
 void Variations::Forwarded() {
@@ -353,9 +333,44 @@ bool Variations::OnRecordPath(const std::vector<chess::PathStep> &steps) {
     return !line->moves.empty() && depth < recordMoves_.size() && line->moves.front().move == recordMoves_[depth];
 }
 
+std::size_t Variations::AddedAfterGame() {
+    // Moves past the record's end on the main line, when that line is still
+    // the record's up to there.
+    const chess::Line &main = game_->mainLine;
+    if (main.moves.size() <= recordMoves_.size())
+        return 0;
+    for (std::size_t i = 0; i < recordMoves_.size(); ++i)
+        if (!(main.moves[i].move == recordMoves_[i]))
+            return 0;
+    return main.moves.size() - recordMoves_.size();
+}
+
+bool Variations::CanDelete() {
+    const chess::GameCursor *c = Cursor();
+    if (!c || !off_)
+        return false;
+    if (c->onMainLine())
+        return AddedAfterGame() > 0 && c->path().played > recordMoves_.size();
+    return !OnRecordPath(c->path().steps);
+}
+
+bool Variations::CanPromote() {
+    const chess::GameCursor *c = Cursor();
+    return c && !c->onMainLine();
+}
+
 bool Variations::DeleteVariation(const std::vector<chess::PathStep> &given) {
     if (!Cursor())
         return false;
+    if (given.empty() && cursor_->onMainLine()) {
+        if (!off_ || AddedAfterGame() == 0 || cursor_->path().played <= recordMoves_.size() ||
+            !cursor_->cutLine(recordMoves_.size()))
+            return false;
+        unsaved_ = true;
+        Recount();
+        Settle();
+        return true;
+    }
     const std::vector<chess::PathStep> steps = given.empty() ? cursor_->path().steps : given;
     // The game's own moves as read stay, even where a promotion made them a
     // variation.

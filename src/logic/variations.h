@@ -77,7 +77,12 @@ public:
     bool GoTo(const chess::GamePath &path);
     // The variation at steps (empty: the cursor's own) removed, or promoted to
     // be the game's main line. False when there is none.
+    // With no steps, Delete also takes back moves added after the game's last
+    // one, when the board is on them.
     bool DeleteVariation(const std::vector<chess::PathStep> &steps = {});
+    // The Edit menu's commands can act on the board's line.
+    bool CanDelete();
+    bool CanPromote();
     bool PromoteToMainLine(const std::vector<chess::PathStep> &steps = {});
 
     // The last move's squares as the window marks them: the designed ones on
@@ -111,6 +116,9 @@ private:
     void Settle();
     // The variation at steps starts with the record's own move at its depth.
     bool OnRecordPath(const std::vector<chess::PathStep> &steps);
+    // How many moves the user added after the game's last one (0 once a
+    // promotion changed the main line before them).
+    std::size_t AddedAfterGame();
 
     ChsMain &form_;
     std::optional<chess::Game> game_;

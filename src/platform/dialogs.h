@@ -68,6 +68,15 @@ public:
     virtual Answer Ask(const std::string &text, const std::string &title) = 0;
 };
 
+// The piece a pawn that reaches its last rank becomes.
+class PromotionChooser {
+public:
+    virtual ~PromotionChooser() = default;
+    // Modal. 'Q', 'R', 'B' or 'N', or std::nullopt when the user cancelled (Esc,
+    // or the box closed).
+    virtual std::optional<char> Choose(bool white) = 0;
+};
+
 // One line of the game chooser (Windows-1252 bytes, shown decoded).
 struct GameChoice {
     std::string date;

@@ -41,14 +41,9 @@ AnalysisWindow::AnalysisWindow(FrmChsMain &main, AnalysisOptions options)
     setObjectName(QStringLiteral("frmAnalysis"));
     setWindowTitle(QStringLiteral("Analysis"));
     buildWidgets();
-    // Beside the main window, on its right, as far as the screen allows.
-    const QRect mainFrame = main.frameGeometry();
-    QPoint at(mainFrame.right() + 8, mainFrame.top());
-    if (const QScreen *screen = main.screen()) {
-        const QRect free = screen->availableGeometry();
-        at.setX(std::max(free.left(), std::min(at.x(), free.right() - sizeHint().width())));
-    }
-    move(at);
+    // Beside the main window, or over it where the screen has no room beside.
+    resize(sizeHint());
+    placeBeside(*this, main);
     startEngines();
     follow();
 }
@@ -165,14 +160,14 @@ void AnalysisWindow::engineFailed(const QString &message) {
 }
 
 void AnalysisWindow::restartGraph() {
-    const chess::RecordGame &game = main_.core().ChessGame();
-    const bool whiteFirst = game.positions.front().sideToMove() == chess::Color::White;
-    graphView_->reset(static_cast<int>(game.positions.size()), whiteFirst);
+    const std::vector<chess::Position> &positions = main_.core().ChessPositions();
+    const bool whiteFirst = positions.front().sideToMove() == chess::Color::White;
+    graphView_->reset(static_cast<int>(positions.size()), whiteFirst);
     if (!evaluator_)
         return;
     std::vector<GameEvaluator::Item> items;
-    items.reserve(game.positions.size());
-    for (const chess::Position &position : game.positions)
+    items.reserve(positions.size());
+    for (const chess::Position &position : positions)
         items.push_back({QString::fromStdString(position.toFen()), position.sideToMove() == chess::Color::White,
                          engine::finalScore(position)});
     evaluator_->evaluate(std::move(items));
@@ -219,20 +214,22 @@ void AnalysisWindow::follow() {
     if (!newGame && index == shownIndex_)
         return;
     shownIndex_ = index;
-    const chess::RecordGame &game = core.ChessGame();
-    if (index < 0 || static_cast<std::size_t>(index) >= game.positions.size()) {
+    const chess::Game &game = core.ChessGame();
+    const std::vector<chess::Position> &positions = core.ChessPositions();
+    if (index < 0 || static_cast<std::size_t>(index) >= positions.size()) {
         graphView_->setMarked(std::nullopt);
         livePosition_.reset();
         liveId_ = -1;
         if (live_)
             live_->stop();
-        const QString reason = QString::fromStdString(chess::describeStop(game));
+        const QString reason =
+            game.stop() ? QString::fromStdString(chess::describeStop(game.start, *game.stop())) : QString();
         clearLive(reason.isEmpty() ? QStringLiteral("Not a legal chess position.")
                                    : QStringLiteral("Not a legal chess position: %1").arg(reason));
         return;
     }
     graphView_->setMarked(static_cast<int>(index));
-    analyseLive(game.positions[static_cast<std::size_t>(index)]);
+    analyseLive(positions[static_cast<std::size_t>(index)]);
 }
 
 void AnalysisWindow::analyseLive(const chess::Position &position) {

@@ -82,7 +82,7 @@ void ExportCommands::updatePositionCommand() {
 }
 
 bool ExportCommands::saveAsPgn() {
-    const bool saved = SavePgn(core_, *dialog_, box_);
+    const bool saved = SavePgn(core_, *dialog_, box_, variations_ ? variations_->Game() : nullptr);
     if (saved && variations_)
         variations_->MarkSaved();
     return saved;
@@ -98,7 +98,7 @@ BoardFen ExportCommands::boardFen() {
 }
 
 void ExportCommands::copyPgn() {
-    const std::string pgn = RecordPgn(core_);
+    const std::string pgn = RecordPgn(core_, variations_ ? variations_->Game() : nullptr);
     if (!pgn.empty())
         clipboard_->SetText(pgn);
 }

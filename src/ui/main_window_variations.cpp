@@ -61,11 +61,9 @@ bool FrmChsMain::keepOrDropVariations() {
 
 void FrmChsMain::showVariationState() {
     const bool off = variations_->OffRecord();
-    const chess::GameCursor *cursor = off ? variations_->Cursor() : nullptr;
-    const bool inVariation = cursor && !cursor->onMainLine();
     if (deleteVariation_) {
-        deleteVariation_->setEnabled(inVariation);
-        promoteVariation_->setEnabled(inVariation);
+        deleteVariation_->setEnabled(variations_->CanDelete());
+        promoteVariation_->setEnabled(variations_->CanPromote());
     }
     const QString choice = QString::fromStdString(variations_->ChoiceText());
     if (cmdNext_->toolTip() != choice)

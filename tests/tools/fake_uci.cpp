@@ -5,17 +5,26 @@
 //                0.2 s before its bestmove, as a busy engine does
 //   crash        dies as soon as a search starts
 //   hang         never answers isready
-//   ignorequit   does not end on quit (it has to be killed)
-// Its score is ten centipawns times the position's move number, so a test can
-// tell which position a line was searched in.
+//   ignorequit   does not end on quit or at the end of its input (it has to be killed)
+//   nobestmove   a search with a node budget never ends (no bestmove)
+//   longline     starts a search with 2 MiB of output that never ends its line
+//   flood        a search writes info lines as fast as it can until stop
+//   random       answers a search after 0 to 30 ms, so that searches in several
+//                engines end in no set order; its score is also 5 centipawns
+//                higher with Black to move
+// Its score is ten centipawns times the position's move number (from the side
+// to move), so a test can tell which position a line was searched in.
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -32,9 +41,12 @@ int main() {
     std::ofstream log;
     if (logPath)
         log.open(logPath, std::ios::app);
+    std::mt19937 random(std::random_device{}());
 
     int score = 0;
     bool searching = false;
+    std::atomic<bool> flooding = false;
+    std::thread flood;
     std::string line;
     while (std::getline(std::cin, line)) {
         if (log.is_open())
@@ -51,27 +63,52 @@ int main() {
             if (mode != "hang")
                 say("readyok");
         } else if (command == "position") {
-            // position fen <6 fields>: the last field is the move number
-            std::string word, last;
-            while (words >> word)
-                last = word;
-            score = 10 * std::atoi(last.c_str());
+            // position fen <6 fields>: the side to move is the third word, the move number the last
+            std::vector<std::string> fields;
+            for (std::string word; words >> word;)
+                fields.push_back(word);
+            score = fields.empty() ? 0 : 10 * std::atoi(fields.back().c_str());
+            if (mode == "random" && fields.size() >= 3 && fields[2] == "b")
+                score += 5;
         } else if (command == "go") {
             if (mode == "crash")
                 return 3;
             std::string kind;
             words >> kind;
             const std::string cp = " score cp " + std::to_string(score);
+            if (mode == "longline") {
+                std::cout << "info string " << std::string(2 << 20, 'x') << std::flush;
+                continue;
+            }
+            if (mode == "flood") {
+                flooding = true;
+                flood = std::thread([&flooding, cp] {
+                    const std::string info = "info depth 5 multipv 1" + cp + " nodes 100 pv e2e4 e7e5\n";
+                    while (flooding)
+                        std::fwrite(info.data(), 1, info.size(), stdout);
+                    std::fflush(stdout);
+                });
+                searching = true;
+                continue;
+            }
             say("info depth 1 seldepth 1 multipv 1" + cp + " nodes 20 nps 1000 time 1 pv e2e4 e7e5");
             say("info depth 2 seldepth 3 multipv 1" + cp + " upperbound nodes 40 pv e2e4");
             say("info depth 2 seldepth 3 multipv 1" + cp + " nodes 60 nps 1000 time 2 pv e2e4 e7e5 g1f3");
             if (kind == "infinite") {
                 searching = true;
+            } else if (mode == "nobestmove") {
+                searching = true;
             } else {
+                if (mode == "random")
+                    std::this_thread::sleep_for(std::chrono::milliseconds(random() % 31));
                 say("bestmove e2e4 ponder e7e5");
             }
         } else if (command == "stop") {
-            if (searching) {
+            if (flooding) {
+                flooding = false;
+                flood.join();
+            }
+            if (searching && mode != "nobestmove") {
                 searching = false;
                 say("info depth 3" + std::string(" score cp ") + std::to_string(score) + " nodes 80 pv e2e4");
                 if (mode == "slowstop")
@@ -80,8 +117,12 @@ int main() {
             }
         } else if (command == "quit") {
             if (mode != "ignorequit")
-                return 0;
+                break;
         }
+    }
+    if (flooding) {
+        flooding = false;
+        flood.join();
     }
     if (mode == "ignorequit") {
         for (;;)
