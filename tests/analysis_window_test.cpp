@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -64,6 +65,7 @@ TEST(AnalysisWindow, ShowsTheFiguresOfTheBoardsPosition) {
     EXPECT_EQ(f.analysis->findChild<ui::EvalBar *>()->accessibleName(), "Evaluation bar: White 51%, Black 49%");
     EXPECT_FALSE(f.analysis->isModal());
     EXPECT_GT(f.analysis->x(), f.w.window.x()) << "beside the main window, on its right";
+    EXPECT_TRUE(f.w.window.screen()->availableGeometry().contains(f.analysis->frameGeometry()));
     EXPECT_EQ(f.analysis->parentWidget(), &f.w.window);
 }
 

@@ -10,6 +10,9 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QAction>
+#include <QMouseEvent>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -111,6 +114,29 @@ TEST(HiDpi, MainWindowTextsFitAndAreDrawnWhole) {
     EXPECT_EQ(list->viewport()->height() % list->sizeHintForRow(0), 0);
 }
 
+// On a 1920 x 1200 screen (960 x 600 at ratio 2) the main window and the Help
+// window open entirely inside the screen's free area; where there is room, the
+// main window keeps its designed place.
+TEST(HiDpi, TheWindowsOpenInsideTheScreen) {
+    testing::Window w;
+    const QRect free = w.window.screen()->availableGeometry();
+    EXPECT_EQ(free.size(), QSize(qRound(1920 / ExpectedRatio()), qRound(1200 / ExpectedRatio())));
+    EXPECT_TRUE(free.contains(w.window.frameGeometry()));
+    const QPoint designed(163, 136);
+    const bool room = free.contains(QRect(w.window.frameGeometry().topLeft() +
+                                              (designed - w.window.centralWidget()->mapToGlobal(QPoint(0, 0))),
+                                          w.window.frameGeometry().size()));
+    if (room)
+        EXPECT_EQ(w.window.centralWidget()->mapToGlobal(QPoint(0, 0)), designed);
+    EXPECT_DOUBLE_EQ(w.window.layoutScale(), 1.0) << "the designed size fits even at ratio 2";
+    w.window.mnuHelp0_Click();
+    QWidget *help = w.window.helpWindow();
+    ASSERT_NE(help, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
+    EXPECT_TRUE(free.contains(help->frameGeometry()));
+    help->close();
+}
+
 TEST(HiDpi, AboutAndHelpTextsFitAndAreDrawnWhole) {
     ui::FrmAbout about;
     about.show();
@@ -128,6 +154,41 @@ TEST(HiDpi, AboutAndHelpTextsFitAndAreDrawnWhole) {
     QLineEdit *address = help.findChild<QLineEdit *>("Text1");
     ASSERT_NE(address, nullptr);
     EXPECT_LE(address->fontMetrics().horizontalAdvance(address->text()), address->width() - 4);
+}
+
+} // namespace
+} // namespace quorvane
+
+namespace quorvane {
+namespace {
+
+// Pieces moved by hand land where the mouse let them go at every ratio, on a
+// flipped board too: a drag from e2 to e4, and click-then-click g8 to f6.
+TEST(HiDpi, PiecesMoveByHandAtTheRatio) {
+    for (const bool flipped : {false, true}) {
+        SCOPED_TRACE(flipped ? "flipped" : "upright");
+        testing::Window w;
+        w.Open(testing::TestDataPath("file1.txt"));
+        if (flipped)
+            w.window.findChild<QAction *>("mnuFlipBoard")->trigger();
+        ui::BoardView &view = w.window.boardView();
+        auto centre = [&](const char *square) {
+            return view.squareRect(board::FindSquare(board::MakeSquares(), square)).center();
+        };
+        QTest::mousePress(&view, Qt::LeftButton, {}, centre("e2"));
+        for (const QPoint at : {centre("e2") + QPoint(6, -6), centre("e3"), centre("e4")}) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(at), view.mapToGlobal(QPointF(at)), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&view, &move);
+        }
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, centre("e4"));
+        QTest::mouseClick(&view, Qt::LeftButton, {}, centre("g8"));
+        QTest::mouseClick(&view, Qt::LeftButton, {}, centre("f6"));
+        const auto position = w.window.variations().BoardPosition();
+        ASSERT_TRUE(position.has_value());
+        EXPECT_EQ(position->toFen().substr(0, position->toFen().find(' ')),
+                  "rnbqkb1r/pppppppp/5n2/8/4P3/8/PPPP1PPP/RNBQKBNR");
+    }
 }
 
 } // namespace

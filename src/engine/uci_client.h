@@ -91,8 +91,10 @@ public:
     // The pipe the engine's output arrives on, -1 when there is no engine.
     // It changes on start and restart.
     int outputFd() const { return out_; }
-    // Reads everything the pipe holds now and handles its whole lines.
-    void readAvailable();
+    // Reads what the pipe holds now, up to budget bytes, and handles its whole
+    // lines; returns how many bytes it read. A caller that got its whole budget
+    // may wait a little before the next read: the engine then waits to write.
+    std::size_t readAvailable(std::size_t budget = std::size_t(1) << 20);
     // When the engine will be failed unless it answers; nothing when no answer is due.
     std::optional<Clock::time_point> deadline() const { return deadline_; }
     // Fails the engine when its deadline has passed.

@@ -1,5 +1,6 @@
 #include "logic/game_export.h"
 
+#include "chess/openings.h"
 #include "chess/pgn.h"
 #include "chess/record_game.h"
 #include "platform/errors.h"
@@ -32,7 +33,7 @@ std::string ErrnoReason(int error) {
 std::string RecordPgn(ChsMain &form, const chess::Game *game) {
     if (!RecordLoaded(form))
         return {};
-    return chess::toPgn(game ? *game : form.ChessGame());
+    return chess::toPgnWithOpening(game ? *game : form.ChessGame());
 }
 
 BoardFen PositionFen(ChsMain &form) {
@@ -40,7 +41,7 @@ BoardFen PositionFen(ChsMain &form) {
         return {{}, "No game is loaded"};
     const chess::Game &game = form.ChessGame();
     const std::vector<chess::Position> &positions = form.ChessPositions();
-    const auto at = static_cast<std::size_t>(form.Position());
+    const auto at = static_cast<std::size_t>(form.GamePly());
     if (at < positions.size())
         return {positions[at].toFen(), {}};
     return {{}, "Not a legal chess position: " + (game.stop() ? chess::describeStop(game.start, *game.stop()) : "")};

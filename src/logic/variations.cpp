@@ -6,7 +6,8 @@
 
 #include "logic/variations.h"
 
-#include "logic/position_layout.h"
+#include "logic/game_load.h"
+#include "logic/chess_squares.h"
 
 #include <algorithm>
 
@@ -15,15 +16,24 @@ namespace quorvane {
 
 Variations::Variations(ChsMain &form) : form_(form) {}
 
+void Variations::Forget() {
+    // Another record, or none: whatever was tried belonged to the one before,
+    // and the load has laid out its own board. Nothing is built here, so a
+    // load and every refresh cost what they did until the user tries a move.
+    if (!game_ || (form_.lstMoveList.ListCount() > 0 && revision_ == form_.lstFieldsList.Revision()))
+        return;
+    game_.reset();
+    cursor_.reset();
+    off_ = false;
+    unsaved_ = false;
+    branching_ = false;
+}
+
 bool Variations::Ensure() {
-    if (form_.lstMoveList.ListCount() == 0) {
-        game_.reset();
-        cursor_.reset();
-        off_ = false;
-        unsaved_ = false;
+    Forget();
+    if (form_.lstMoveList.ListCount() == 0)
         return false;
-    }
-    if (game_ && revision_ == form_.lstFieldsList.Revision())
+    if (game_)
         return true;
     // Another record: whatever was tried belonged to the one before, and the
     // load has laid out its own board.
@@ -34,6 +44,9 @@ bool Variations::Ensure() {
         recordMoves_.push_back(node.move);
     cursor_.emplace(*game_);
     common_ = 0;
+    branching_ = false;
+    for (const chess::MoveNode &node : game_->mainLine.moves)
+        branching_ = branching_ || !node.variations.empty();
     revision_ = form_.lstFieldsList.Revision();
     off_ = false;
     unsaved_ = false;
@@ -61,7 +74,7 @@ std::optional<chess::Position> Variations::BoardPosition() {
         return std::nullopt;
     if (off_)
         return cursor_->position();
-    const std::int64_t at = form_.Position();
+    const std::int64_t at = form_.GamePly();
     const std::vector<chess::Position> &positions = form_.ChessPositions();
     if (at < 0 || static_cast<std::size_t>(at) >= positions.size())
         return std::nullopt;
@@ -82,7 +95,7 @@ void Variations::Recount() {
 }
 
 bool Variations::SyncToRecord() {
-    const std::int64_t at = form_.Position();
+    const std::int64_t at = form_.GamePly();
     if (at < 0 || static_cast<std::size_t>(at) > recordMoves_.size())
         return false;
     const auto target = static_cast<std::size_t>(at);
@@ -127,7 +140,7 @@ void Variations::PutRecordBack() {
 }
 
 void Variations::StepRecordTo(std::size_t depth) {
-    const auto target = static_cast<std::int64_t>(depth);
+    const std::int64_t target = form_.FieldsPositionOfPly(static_cast<std::int64_t>(depth));
     while (form_.Position() < target) {
         const std::int64_t before = form_.Position();
         form_.cmdNext_Click();
@@ -148,7 +161,10 @@ void Variations::Settle() {
 }
 
 void Variations::Next() {
-    if (!Ensure()) {
+    Forget();
+    // With no variation anywhere, Next on the game is the designed one; the
+    // game of chess is not even built.
+    if ((!game_ && !form_.LoadedGame()) || (game_ && !off_ && !branching_) || !Ensure()) {
         form_.cmdNext_Click();
         return;
     }
@@ -168,13 +184,14 @@ void Variations::Next() {
         return;
     Forwarded();
     if (common_ == cursor_->depth())
-        form_.cmdNext_Click();
+        StepRecordTo(cursor_->depth());
     else
         ShowCursor();
 }
 
 void Variations::Back() {
-    if (!Ensure() || !off_) {
+    Forget();
+    if (!off_) {
         form_.cmdBack_Click();
         return;
     }
@@ -184,7 +201,8 @@ void Variations::Back() {
 }
 
 void Variations::Home() {
-    if (!Ensure() || !off_) {
+    Forget();
+    if (!off_) {
         while (form_.Position() > 0)
             form_.cmdBack_Click();
         return;
@@ -195,7 +213,8 @@ void Variations::Home() {
 }
 
 void Variations::End() {
-    if (!Ensure() || !off_) {
+    Forget();
+    if (!off_) {
         for (;;) {
             const std::int64_t before = form_.Position();
             form_.cmdNext_Click();
@@ -220,8 +239,11 @@ void Variations::ChoosePrevious() {
 }
 
 std::string Variations::ChoiceText() {
+    Forget();
+    if (!game_ || (!off_ && !branching_))
+        return {};
     const chess::GameCursor *c = Cursor();
-    if (!c || (!off_ && cursor_->depth() != static_cast<std::size_t>(form_.Position())))
+    if (!c || (!off_ && cursor_->depth() != static_cast<std::size_t>(form_.GamePly())))
         return {};
     const std::size_t n = c->choices();
     if (n < 2)
@@ -235,7 +257,8 @@ std::string Variations::ChoiceText() {
 }
 
 std::string Variations::VariationCaption() {
-    if (!Ensure() || !off_)
+    Forget();
+    if (!off_)
         return {};
     return "Variation: " + cursor_->movesText(common_);
 }
@@ -280,16 +303,18 @@ chess::GameCursor::Played Variations::Play(int fromBoard, int toBoard, chess::Pi
         return played;
     if (played == Played::NewVariation || played == Played::Extended)
         unsaved_ = true;
+    branching_ = branching_ || played == Played::NewVariation;
     Forwarded();
     if (!off_ && common_ == cursor_->depth())
-        form_.cmdNext_Click(); // the record's own next move: its replay plays it
+        StepRecordTo(cursor_->depth()); // the record's own next move: its replay plays it
     else
         Settle();
     return played;
 }
 
 void Variations::ReturnToRecord() {
-    if (!Ensure() || !off_)
+    Forget();
+    if (!off_)
         return;
     // Back along the tree to where the cursor left the record, then the record's
     // board exactly as it was left.
@@ -346,8 +371,11 @@ std::size_t Variations::AddedAfterGame() {
 }
 
 bool Variations::CanDelete() {
+    Forget();
+    if (!off_)
+        return false;
     const chess::GameCursor *c = Cursor();
-    if (!c || !off_)
+    if (!c)
         return false;
     if (c->onMainLine())
         return AddedAfterGame() > 0 && c->path().played > recordMoves_.size();
@@ -355,6 +383,9 @@ bool Variations::CanDelete() {
 }
 
 bool Variations::CanPromote() {
+    Forget();
+    if (!game_ || (!off_ && !branching_))
+        return false;
     const chess::GameCursor *c = Cursor();
     return c && !c->onMainLine();
 }
@@ -403,7 +434,8 @@ bool Variations::PromoteToMainLine(const std::vector<chess::PathStep> &given) {
 }
 
 LastMoveSquares Variations::LastMove() {
-    if (!Ensure() || !off_)
+    Forget();
+    if (!off_)
         return LastMoveOf(form_);
     const chess::Move *m = cursor_->lastMove();
     if (!m)
@@ -412,7 +444,7 @@ LastMoveSquares Variations::LastMove() {
 }
 
 bool Variations::Unsaved() {
-    Ensure();
+    Forget();
     return unsaved_;
 }
 

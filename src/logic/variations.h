@@ -30,7 +30,7 @@ public:
     bool Loaded();
     // The board shows the cursor's position rather than the record's replay.
     bool OffRecord() {
-        Ensure();
+        Forget();
         return off_;
     }
     // The game with the user's variations; null when none is loaded. The
@@ -97,6 +97,8 @@ public:
 private:
     // Makes the working game for the loaded record, once per load.
     bool Ensure();
+    // Drops the working game of a record no longer loaded.
+    void Forget();
     // On the record: brings the cursor to FieldsPosition. False when the game
     // does not reach it.
     bool SyncToRecord();
@@ -131,6 +133,8 @@ private:
     std::vector<chess::Move> recordMoves_;
     std::size_t common_ = 0;
     bool unsaved_ = false;
+    // The game has variations somewhere (then Next on the game may take one).
+    bool branching_ = false;
 };
 
 // Asks whether to save the variations made before another game replaces

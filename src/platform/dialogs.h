@@ -77,15 +77,21 @@ public:
     virtual std::optional<char> Choose(bool white) = 0;
 };
 
-// One line of the game chooser (Windows-1252 bytes, shown decoded).
+// One line of the game list (UTF-8): what a file says of one of its games. A
+// mailbox's games have no result, event, round or ECO code.
 struct GameChoice {
     std::string date;
     std::string white;
     std::string black;
+    // Moves (move lines of a record).
     int moveLines = 0;
+    std::string result = {};
+    std::string event = {};
+    std::string round = {};
+    std::string eco = {};
 };
 
-// Lets the user pick one of the games a mailbox holds.
+// Lets the user pick one of the games a file (a PGN database, a mailbox) holds.
 class GameChooser {
 public:
     virtual ~GameChooser() = default;

@@ -210,7 +210,7 @@ void AnalysisWindow::follow() {
         return;
     }
     shownVariationFen_.clear();
-    const std::int64_t index = core.Position();
+    const std::int64_t index = core.GamePly();
     if (!newGame && index == shownIndex_)
         return;
     shownIndex_ = index;
@@ -283,14 +283,15 @@ void AnalysisWindow::showPosition(int index) {
     ChsMain &core = main_.core();
     // The graph is the game's: a click on it leaves any variation for the game.
     main_.variations().ReturnToRecord();
+    const std::int64_t target = core.FieldsPositionOfPly(index);
     // Each click must move, or the target is out of reach (past the record's end).
-    while (core.Position() < index) {
+    while (core.Position() < target) {
         const std::int64_t before = core.Position();
         core.cmdNext_Click();
         if (core.Position() == before)
             break;
     }
-    while (core.Position() > index) {
+    while (core.Position() > target) {
         const std::int64_t before = core.Position();
         core.cmdBack_Click();
         if (core.Position() == before)
