@@ -10,6 +10,8 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QAction>
+#include <QMouseEvent>
 #include <QScreen>
 #include <gtest/gtest.h>
 
@@ -152,6 +154,41 @@ TEST(HiDpi, AboutAndHelpTextsFitAndAreDrawnWhole) {
     QLineEdit *address = help.findChild<QLineEdit *>("Text1");
     ASSERT_NE(address, nullptr);
     EXPECT_LE(address->fontMetrics().horizontalAdvance(address->text()), address->width() - 4);
+}
+
+} // namespace
+} // namespace quorvane
+
+namespace quorvane {
+namespace {
+
+// Pieces moved by hand land where the mouse let them go at every ratio, on a
+// flipped board too: a drag from e2 to e4, and click-then-click g8 to f6.
+TEST(HiDpi, PiecesMoveByHandAtTheRatio) {
+    for (const bool flipped : {false, true}) {
+        SCOPED_TRACE(flipped ? "flipped" : "upright");
+        testing::Window w;
+        w.Open(testing::TestDataPath("file1.txt"));
+        if (flipped)
+            w.window.findChild<QAction *>("mnuFlipBoard")->trigger();
+        ui::BoardView &view = w.window.boardView();
+        auto centre = [&](const char *square) {
+            return view.squareRect(board::FindSquare(board::MakeSquares(), square)).center();
+        };
+        QTest::mousePress(&view, Qt::LeftButton, {}, centre("e2"));
+        for (const QPoint at : {centre("e2") + QPoint(6, -6), centre("e3"), centre("e4")}) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(at), view.mapToGlobal(QPointF(at)), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&view, &move);
+        }
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, centre("e4"));
+        QTest::mouseClick(&view, Qt::LeftButton, {}, centre("g8"));
+        QTest::mouseClick(&view, Qt::LeftButton, {}, centre("f6"));
+        const auto position = w.window.variations().BoardPosition();
+        ASSERT_TRUE(position.has_value());
+        EXPECT_EQ(position->toFen().substr(0, position->toFen().find(' ')),
+                  "rnbqkb1r/pppppppp/5n2/8/4P3/8/PPPP1PPP/RNBQKBNR");
+    }
 }
 
 } // namespace

@@ -31,10 +31,10 @@ std::string ErrnoReason(int error) {
 
 } // namespace
 
-std::string RecordPgn(ChsMain &form) {
+std::string RecordPgn(ChsMain &form, const chess::Game *game) {
     if (!RecordLoaded(form))
         return {};
-    return chess::toPgnWithOpening(form.ChessGame());
+    return chess::toPgnWithOpening(game ? *game : form.ChessGame());
 }
 
 BoardFen PositionFen(ChsMain &form) {
@@ -149,13 +149,13 @@ void WriteFileWhole(const std::string &requested, const std::string &bytes) {
     }
 }
 
-bool SavePgn(ChsMain &form, SaveDialog &dialog, MessageBox &box) {
+bool SavePgn(ChsMain &form, SaveDialog &dialog, MessageBox &box, const chess::Game *game) {
     if (!RecordLoaded(form))
         return false;
     const auto path = dialog.ShowSave("Save as PGN", PgnPathFor(form.module().strFileName), "PGN files *.pgn|*.pgn");
     if (!path)
         return false;
-    const std::string pgn = RecordPgn(form);
+    const std::string pgn = RecordPgn(form, game);
     try {
         WriteFileWhole(*path, pgn);
     } catch (const PlatformError &e) {

@@ -9,7 +9,9 @@
 namespace quorvane {
 
 // The loaded record's game as PGN (UTF-8); the empty text when none is loaded.
-std::string RecordPgn(ChsMain &form);
+// game, when given, is the record's game as the user changed it (with the
+// variations tried on the board).
+std::string RecordPgn(ChsMain &form, const chess::Game *game = nullptr);
 
 // The position after FieldsPosition half-moves as FEN, or why there is none
 // (fen empty): the record replays past the point where its chess game stopped.
@@ -26,7 +28,7 @@ std::string PgnPathFor(const std::string &recordPath);
 // File > Save as PGN: asks where, writes the PGN there and reports a failure in
 // a message box. A file already there is replaced only once the new one is
 // written whole. Returns true when the file was written.
-bool SavePgn(ChsMain &form, SaveDialog &dialog, MessageBox &box);
+bool SavePgn(ChsMain &form, SaveDialog &dialog, MessageBox &box, const chess::Game *game = nullptr);
 
 // Writes bytes to path through a temporary file in the same folder, so that a
 // failure leaves any earlier file at path as it was. A symbolic link at path is

@@ -64,6 +64,24 @@ public:
     virtual void Show(const std::string &text, int style, const std::optional<std::string> &title = std::nullopt) = 0;
 };
 
+// A question with three answers, as "Save the variations first?".
+enum class Answer { Yes, No, Cancel };
+class Question {
+public:
+    virtual ~Question() = default;
+    // Modal. Closing the box without choosing answers Cancel.
+    virtual Answer Ask(const std::string &text, const std::string &title) = 0;
+};
+
+// The piece a pawn that reaches its last rank becomes.
+class PromotionChooser {
+public:
+    virtual ~PromotionChooser() = default;
+    // Modal. 'Q', 'R', 'B' or 'N', or std::nullopt when the user cancelled (Esc,
+    // or the box closed).
+    virtual std::optional<char> Choose(bool white) = 0;
+};
+
 // One line of the game list (UTF-8): what a file says of one of its games. A
 // mailbox's games have no result, event, round or ECO code.
 struct GameChoice {

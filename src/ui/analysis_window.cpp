@@ -194,6 +194,22 @@ void AnalysisWindow::follow() {
         if (live_)
             live_->newGame();
     }
+    // A variation's position, tried on the board: the live figures follow it,
+    // and the graph, which is the game's, marks nothing.
+    Variations &tried = main_.variations();
+    if (tried.OffRecord()) {
+        const std::optional<chess::Position> position = tried.BoardPosition();
+        const std::string fen = position ? position->toFen() : std::string();
+        if (!newGame && fen == shownVariationFen_)
+            return;
+        shownVariationFen_ = fen;
+        shownIndex_ = -2; // whatever the record's position, it is new when the board comes back
+        graphView_->setMarked(std::nullopt);
+        if (position)
+            analyseLive(*position);
+        return;
+    }
+    shownVariationFen_.clear();
     const std::int64_t index = core.GamePly();
     if (!newGame && index == shownIndex_)
         return;
@@ -213,7 +229,11 @@ void AnalysisWindow::follow() {
         return;
     }
     graphView_->setMarked(static_cast<int>(index));
-    livePosition_ = positions[static_cast<std::size_t>(index)];
+    analyseLive(positions[static_cast<std::size_t>(index)]);
+}
+
+void AnalysisWindow::analyseLive(const chess::Position &position) {
+    livePosition_ = position;
     clearLive(engineProblem());
     if (const auto final = engine::finalScore(*livePosition_)) {
         liveId_ = -1;
@@ -261,6 +281,8 @@ void AnalysisWindow::showLive(const engine::UciInfo &info) {
 
 void AnalysisWindow::showPosition(int index) {
     ChsMain &core = main_.core();
+    // The graph is the game's: a click on it leaves any variation for the game.
+    main_.variations().ReturnToRecord();
     const std::int64_t target = core.FieldsPositionOfPly(index);
     // Each click must move, or the target is out of reach (past the record's end).
     while (core.Position() < target) {

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 class QLabel;
 class QPushButton;
@@ -71,6 +72,8 @@ private:
     void engineFailed(const QString &message);
     QString engineProblem() const; // empty while the engines work
     void updateProgress();
+    // Starts the live figures for position (a final one is scored on the spot).
+    void analyseLive(const chess::Position &position);
 
     FrmChsMain &main_;
     AnalysisOptions options_;
@@ -88,6 +91,7 @@ private:
 
     std::optional<std::uint64_t> gameRevision_; // lstFieldsList's, when the graph was set up
     std::int64_t shownIndex_ = -1;              // the position the live figures are for
+    std::string shownVariationFen_;             // or the variation's position, when not empty
     std::optional<chess::Position> livePosition_;
     int liveId_ = -1;
 };

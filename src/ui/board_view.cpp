@@ -132,7 +132,7 @@ void BoardView::setFlipped(bool flipped) {
     update();
 }
 
-void BoardView::showPosition(const ChsMain &form) {
+void BoardView::showPosition(const ChsMain &form, const std::optional<LastMoveSquares> &lastMove) {
     QRegion changed;
     for (int slot = 0; slot < board::kPieceCount; ++slot) {
         const ImageControl &piece = form.Image1[static_cast<std::size_t>(slot)];
@@ -152,7 +152,7 @@ void BoardView::showPosition(const ChsMain &form) {
 
     std::vector<int> cells;
     if (lastMoveShown_) {
-        const LastMoveSquares last = LastMoveOf(form);
+        const LastMoveSquares last = lastMove ? *lastMove : LastMoveOf(form);
         for (int square : {last.from, last.to})
             if (square >= 0 && square < board::kSquareCount)
                 cells.push_back(flipped_ ? board::kSquareCount - 1 - square : square);

@@ -11,6 +11,7 @@
 
 #include "board/board.h"
 #include "logic/chs_main.h"
+#include "logic/last_move.h"
 
 #include <QColor>
 #include <QImage>
@@ -21,6 +22,7 @@
 class QTimer;
 
 #include <array>
+#include <optional>
 #include <vector>
 
 namespace quorvane::ui {
@@ -56,8 +58,9 @@ public:
     void setLastMoveShown(bool shown) { lastMoveShown_ = shown; }
 
     // Brings the pieces, the last-move mark and the description in step with the
-    // logic; paints only what changed.
-    void showPosition(const ChsMain &form);
+    // logic; paints only what changed. last, when given, is the move to mark
+    // (a variation's), else the record's last half-move.
+    void showPosition(const ChsMain &form, const std::optional<LastMoveSquares> &last = std::nullopt);
 
     // What is painted, for tests and assistive technology.
     // The rectangle piece slot is drawn in, in the parent's pixels.

@@ -2,6 +2,7 @@
 
 #include "logic/chs_main.h"
 #include "logic/game_export.h"
+#include "logic/variations.h"
 #include "platform/qt/qt_dialogs.h"
 
 #include <QAction>
@@ -74,22 +75,36 @@ void ExportCommands::updatePositionCommand() {
         copyPosition_->setStatusTip(kCopyPositionTip);
         return;
     }
-    const BoardFen fen = PositionFen(core_);
+    const BoardFen fen = boardFen();
     positionUnavailable_ = !fen.unavailable.empty();
     copyPosition_->setEnabled(fen.unavailable.empty());
     copyPosition_->setStatusTip(fen.unavailable.empty() ? kCopyPositionTip : QString::fromStdString(fen.unavailable));
 }
 
-void ExportCommands::saveAsPgn() { SavePgn(core_, *dialog_, box_); }
+bool ExportCommands::saveAsPgn() {
+    const bool saved = SavePgn(core_, *dialog_, box_, variations_ ? variations_->Game() : nullptr);
+    if (saved && variations_)
+        variations_->MarkSaved();
+    return saved;
+}
+
+BoardFen ExportCommands::boardFen() {
+    // A variation's position is the cursor's; on the game's moves it is the
+    // record's, as it always was.
+    if (variations_ && variations_->OffRecord())
+        if (const auto position = variations_->BoardPosition())
+            return {position->toFen(), {}};
+    return PositionFen(core_);
+}
 
 void ExportCommands::copyPgn() {
-    const std::string pgn = RecordPgn(core_);
+    const std::string pgn = RecordPgn(core_, variations_ ? variations_->Game() : nullptr);
     if (!pgn.empty())
         clipboard_->SetText(pgn);
 }
 
 void ExportCommands::copyPosition() {
-    const BoardFen fen = PositionFen(core_);
+    const BoardFen fen = boardFen();
     if (fen.fen.empty()) {
         updatePositionCommand();
         QApplication::beep();

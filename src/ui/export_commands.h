@@ -2,6 +2,7 @@
 // File > Save as PGN... and the Edit menu: the loaded game out of the program,
 // as a PGN file, as PGN on the clipboard, and the board's position as FEN.
 
+#include "logic/game_export.h"
 #include "platform/dialogs.h"
 
 #include <QObject>
@@ -14,6 +15,7 @@ class QMenuBar;
 
 namespace quorvane {
 class ChsMain;
+class Variations;
 }
 
 namespace quorvane::ui {
@@ -25,6 +27,9 @@ public:
     ~ExportCommands() override;
     // Tests put scripted ones in place.
     void useSeams(SaveDialog &dialog, Clipboard &clipboard);
+    // The user's variations: Copy Position copies the position on the board
+    // when it is a variation's, and a save marks them saved.
+    void useVariations(Variations &variations) { variations_ = &variations; }
 
     // Adds Save as PGN... to the end of file (so it follows Open), and the Edit
     // menu at the end of bar (so it follows File).
@@ -37,7 +42,8 @@ public:
     // so it runs only when the Edit menu opens or the command is given.
     void updatePositionCommand();
 
-    void saveAsPgn();
+    // True when the file was written.
+    bool saveAsPgn();
     void copyPgn();
     void copyPosition();
 
@@ -46,6 +52,8 @@ public:
     QAction *copyPositionAction() const { return copyPosition_; }
 
 private:
+    BoardFen boardFen();
+
     ChsMain &core_;
     MessageBox &box_;
     QWidget *window_;
@@ -57,6 +65,7 @@ private:
     QAction *copyPgn_ = nullptr;
     QAction *copyPosition_ = nullptr;
     bool positionUnavailable_ = false;
+    Variations *variations_ = nullptr;
 };
 
 } // namespace quorvane::ui

@@ -7,6 +7,7 @@
 #include "ui/about_window.h"
 #include "ui/analysis_window.h"
 #include "ui/art/icons.h"
+#include "ui/board_moves.h"
 #include "ui/board_view.h"
 #include "ui/classic_controls.h"
 #include "ui/export_commands.h"
@@ -118,7 +119,8 @@ FrmChsMain::FrmChsMain(Module1 &module, FileDialog *dialog, MessageBox *box)
                                                                 if (lstMoveList_)
                                                                     refresh();
                                                             })),
-      core_(module, dialog ? *dialog : *ownDialog_, *refreshingBox_) {
+      core_(module, dialog ? *dialog : *ownDialog_, *refreshingBox_),
+      variations_(std::make_unique<Variations>(core_)) {
     setObjectName(QStringLiteral("frmChsMain"));
     setWindowTitle(QStringLiteral("Quorvane"));
     setWindowIcon(art::mainWindowIcon());
@@ -126,9 +128,11 @@ FrmChsMain::FrmChsMain(Module1 &module, FileDialog *dialog, MessageBox *box)
     mailParser_ = std::make_unique<mail::ModuleMessageParser>(mail::modulePathsBesideProgram());
     core_.MailParser = mailParser_.get();
     setMailSeams(nullptr, nullptr);
+    setQuestionSeam(nullptr);
     buildMenus();
     buildControls();
     buildViewer();
+    boardMoves_ = new BoardMoves(*this, *board_);
 
     // The designed size and place, unless the screen is too small for them.
     const int menuHeight = menuBar()->sizeHint().height();
@@ -164,6 +168,7 @@ void FrmChsMain::buildMenus() {
     QAction *paste = edit->addAction(QStringLiteral("&Paste Game"), this, &FrmChsMain::mnuPaste_Click);
     paste->setObjectName(QStringLiteral("mnuPaste"));
     paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    buildVariationCommands(edit);
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     QAction *help0 = help->addAction(QStringLiteral("&Help"), this, &FrmChsMain::mnuHelp0_Click);
@@ -243,6 +248,7 @@ void FrmChsMain::buildControls() {
         core_.lstMoveList.SetListIndex(rows.isEmpty() ? -1 : rows.first().row());
     });
     connect(lstMoveList_, &QListView::doubleClicked, this, [this] {
+        variations_->ReturnToRecord();
         core_.lstMoveList_DblClick();
         refresh();
     });
@@ -256,12 +262,13 @@ void FrmChsMain::buildControls() {
     place(cmdBack_, QRect(7560, 7560, 1215, 375), systemFont, 9.75);
     for (QPushButton *button : {cmdNext_, cmdBack_})
         button->setAutoDefault(false);
+    // In a variation the buttons walk it; on the game they are the designed ones.
     connect(cmdNext_, &QPushButton::clicked, this, [this] {
-        core_.cmdNext_Click();
+        variations_->Next();
         refresh();
     });
     connect(cmdBack_, &QPushButton::clicked, this, [this] {
-        core_.cmdBack_Click();
+        variations_->Back();
         refresh();
     });
 
@@ -405,6 +412,7 @@ bool FrmChsMain::eventFilter(QObject *watched, QEvent *event) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             int keyAscii = 13;
+            variations_->ReturnToRecord();
             core_.lstMoveList_KeyPress(keyAscii);
             refresh();
         }
@@ -457,7 +465,9 @@ void FrmChsMain::selectInView(std::int64_t row) {
 bool FrmChsMain::boardFlipped() const { return board_->flipped(); }
 
 void FrmChsMain::refresh() {
-    board_->showPosition(core_);
+    board_->showPosition(core_, variations_->LastMove());
+    if (boardMoves_)
+        boardMoves_->follow();
     placeAutoSizeLabel(lblDate_, core_.lblDate.Caption, 360, 270);
     // The player at the top of the board is named in the upper place.
     struct NamePlace {
@@ -475,6 +485,7 @@ void FrmChsMain::refresh() {
     placeAutoSizeLabel(lblBlackPlayer_, core_.lblBlackPlayer.Caption, black.top, black.height);
     placeAutoSizeLabel(lblWhitePlayer_, core_.lblWhitePlayer.Caption, white.top, white.height);
     showFileName(core_.lblFileName.Caption);
+    showVariationState();
     showTitle();
     moveModel_->sync();
     fieldsModel_->sync();
@@ -489,11 +500,15 @@ void FrmChsMain::refresh() {
 }
 
 void FrmChsMain::mnuOpen_Click() {
+    if (!keepOrDropVariations())
+        return;
     core_.mnuOpen_Click();
     refresh();
 }
 
 void FrmChsMain::openPath(const std::string &path) {
+    if (!keepOrDropVariations())
+        return;
     core_.OpenFile(path);
     refresh();
 }
@@ -532,6 +547,8 @@ void FrmChsMain::setMailSeams(GameChooser *chooser, Clipboard *clipboard) {
 }
 
 void FrmChsMain::mnuPaste_Click() {
+    if (!keepOrDropVariations())
+        return;
     if (const std::optional<std::string> text = PastedText(*clipboard_, core_.messageBox()))
         core_.PasteGame(*text);
     refresh();

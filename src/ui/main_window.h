@@ -5,6 +5,7 @@
 // only its final position.
 
 #include "logic/chs_main.h"
+#include "logic/variations.h"
 #include "game/module1.h"
 
 #include <QMainWindow>
@@ -18,6 +19,8 @@
 #include <vector>
 
 class QAbstractListModel;
+class QAction;
+class QMenu;
 class QLabel;
 class QListView;
 class QPushButton;
@@ -25,6 +28,7 @@ class QPushButton;
 namespace quorvane::ui {
 
 class BoardView;
+class BoardMoves;
 class ListBoxModel;
 class ExportCommands;
 class AnalysisWindow;
@@ -43,6 +47,21 @@ public:
 
     ChsMain &core() { return core_; }
     const ChsMain &core() const { return core_; }
+    // The moves the user tries on the board, kept as variations of the game.
+    Variations &variations() { return *variations_; }
+    // Tests script the question asked before unsaved variations are dropped
+    // (null: the Qt box).
+    void setQuestionSeam(Question *question);
+    // Up / Down where the next move has variations: picks the next or the
+    // previous one; false where there is nothing to choose (the key is then the
+    // list's).
+    bool chooseVariation(int direction);
+    // Edit > Delete Variation and Edit > Promote to Main Line, for the
+    // variation the board is in.
+    void deleteVariation();
+    void promoteVariation();
+    // Moving pieces on the board by hand.
+    BoardMoves &boardMoves() { return *boardMoves_; }
 
     // The menu commands, also reachable from tests.
     void mnuOpen_Click();
@@ -119,12 +138,27 @@ private:
     // The View menu, the keys, the wheel and drops: main_window_viewer.cpp.
     void buildViewer();
     void showTitle();
+    // The variation commands, the grey selection and the title's variation:
+    // main_window_variations.cpp.
+    void buildVariationCommands(QMenu *edit);
+    void showVariationState();
+    // Before another game replaces this one: asks about unsaved variations;
+    // false when the user cancelled.
+    bool keepOrDropVariations();
 
     std::unique_ptr<FileDialog> ownDialog_;
     std::unique_ptr<MessageBox> ownBox_;
     // The box the logic is given: it refreshes the view before it shows.
     std::unique_ptr<MessageBox> refreshingBox_;
     ChsMain core_;
+    std::unique_ptr<Variations> variations_;
+    std::unique_ptr<Question> ownQuestion_;
+    Question *question_ = nullptr;
+    QAction *deleteVariation_ = nullptr;
+    BoardMoves *boardMoves_ = nullptr;
+    QAction *promoteVariation_ = nullptr;
+    bool shownOffRecord_ = false;
+    std::string titleVariation_; // the variation the title shows
     // The GMime parser, loaded when the first message needs it.
     std::unique_ptr<MessageParser> mailParser_;
     std::unique_ptr<GameChooser> ownChooser_;

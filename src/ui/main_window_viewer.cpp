@@ -58,28 +58,24 @@ void FrmChsMain::buildViewer() {
 }
 
 void FrmChsMain::stepBy(int count) {
+    // On the game's moves these press the designed buttons; in a variation
+    // they walk it.
     for (int i = 0; i < count; ++i)
-        core_.cmdNext_Click();
+        variations_->Next();
     for (int i = 0; i > count; --i)
-        core_.cmdBack_Click();
+        variations_->Back();
     refresh();
 }
 
 void FrmChsMain::goToStart() {
-    // Every Back lowers the count by one, so this ends, even after a failed open
-    // that left the count above an empty list.
-    while (core_.Position() > 0)
-        core_.cmdBack_Click();
+    // On the game every Back lowers the count by one, so this ends, even after
+    // a failed open that left the count above an empty list.
+    variations_->Home();
     refresh();
 }
 
 void FrmChsMain::goToEnd() {
-    for (;;) {
-        const std::int64_t before = core_.Position();
-        core_.cmdNext_Click();
-        if (core_.Position() == before)
-            break;
-    }
+    variations_->End();
     refresh();
 }
 
@@ -87,13 +83,17 @@ void FrmChsMain::showTitle() {
     // The record first, as desktop programs name their document; the program
     // alone while none is open.
     const std::string &name = core_.lblFileName.Caption;
-    if (name == titleName_)
+    const std::string variation = variations_->VariationCaption();
+    if (name == titleName_ && variation == titleVariation_)
         return;
     titleName_ = name;
+    titleVariation_ = variation;
     const QString program = QStringLiteral("Quorvane");
     // "[*]" in a title stands for the modified mark; doubled it is shown as it is.
     const QString shown = fromLocalPath(name).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
-    setWindowTitle(name.empty() ? program : shown + QStringLiteral(" - ") + program);
+    // Off the game's moves the title says so, so a variation is never taken for the game.
+    const QString tried = variation.empty() ? QString() : QString::fromStdString(variation) + QStringLiteral(" - ");
+    setWindowTitle(name.empty() ? program : shown + QStringLiteral(" - ") + tried + program);
 }
 
 } // namespace quorvane::ui

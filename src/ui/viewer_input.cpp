@@ -79,6 +79,10 @@ bool ViewerInput::keyPress(const QKeyEvent &key) {
     case Qt::Key_End:
         window_.goToEnd();
         return true;
+    case Qt::Key_Up:
+        return window_.chooseVariation(-1);
+    case Qt::Key_Down:
+        return window_.chooseVariation(1);
     default:
         return false;
     }

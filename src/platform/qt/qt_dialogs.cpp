@@ -102,6 +102,21 @@ void QtMessageBox::Show(const std::string &text, int style, const std::optional<
     Build(text, style, title)->exec();
 }
 
+Answer QtQuestion::Ask(const std::string &text, const std::string &title) {
+    QMessageBox box(parent_);
+    box.setWindowTitle(QString::fromStdString(title));
+    box.setText(QString::fromStdString(text));
+    box.setIcon(QMessageBox::Question);
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return Answer::Cancel; // closed, or Esc
+    }
+}
+
 std::string QtClipboard::Text() {
     const QMimeData *data = QGuiApplication::clipboard()->mimeData();
     if (!data)

@@ -37,6 +37,15 @@ private:
     QWidget *parent_;
 };
 
+class QtQuestion : public Question {
+public:
+    explicit QtQuestion(QWidget *parent) : parent_(parent) {}
+    Answer Ask(const std::string &text, const std::string &title) override;
+
+private:
+    QWidget *parent_;
+};
+
 class QtSaveDialog : public SaveDialog {
 public:
     explicit QtSaveDialog(QWidget *parent) : parent_(parent) {}
