@@ -67,8 +67,8 @@ TEST(MailModule, WithoutTheModuleAPlainMessageStillReads) {
     const MailScan found = FindGames(plain, parser);
     ASSERT_EQ(found.games.size(), 1u) << "the record read as plain lines";
     EXPECT_EQ(found.games[0].moveLines, 30);
-    // Encoded, it cannot be found without the parser: no game, no crash, and
-    // the reason kept.
+    // Encoded, it cannot be found without the parser: no game, and no crash.
+    // (A plain message may never ask for the parser; this one must.)
     EXPECT_TRUE(FindGames(Base64Message(record), parser).games.empty());
     EXPECT_FALSE(parser.loaded());
     EXPECT_NE(parser.failure().find("quorvane_mail.so"), std::string::npos) << parser.failure();
