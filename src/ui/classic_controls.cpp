@@ -1,6 +1,7 @@
 #include "ui/classic_controls.h"
 
 #include <QAccessible>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QHoverEvent>
 #include <QKeyEvent>
@@ -323,6 +324,15 @@ void ListBoxView::updateGeometries() {
     verticalScrollBar()->setRange(0, std::max(0, rows - inView));
     horizontalScrollBar()->setRange(0, 0);
     QAbstractItemView::updateGeometries();
+    // The scroll area shows or hides its bar for the new range only once queued
+    // events run; laid out now, the list is whole in any paint or grab that
+    // follows a load at once.
+    if (!layingOutBars_) {
+        layingOutBars_ = true;
+        QEvent request(QEvent::LayoutRequest);
+        QCoreApplication::sendEvent(this, &request);
+        layingOutBars_ = false;
+    }
 }
 
 void ListBoxView::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) {

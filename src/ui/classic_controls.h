@@ -79,6 +79,7 @@ private:
     mutable int rowHeight_ = 0;
     mutable int firstRowWidth_ = -1;
     QPersistentModelIndex hover_;
+    bool layingOutBars_ = false;
 };
 
 } // namespace quorvane::ui
