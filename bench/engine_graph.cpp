@@ -132,7 +132,7 @@ double programSeconds(const QString &program, const std::vector<ui::GameEvaluato
     });
     *evaluated = 0;
     QObject::connect(&evaluator, &ui::GameEvaluator::evaluated,
-                     [evaluated](int, std::optional<engine::Score> score) { *evaluated += score ? 1 : 0; });
+                     [evaluated](int, const std::optional<engine::PositionEval> &eval) { *evaluated += eval ? 1 : 0; });
     engine.start();
     loop.exec();
     const auto start = Clock::now();
@@ -170,8 +170,7 @@ int main(int argc, char **argv) {
     const chess::RecordGame &game = form.ChessGame();
     std::vector<ui::GameEvaluator::Item> items;
     for (const chess::Position &position : game.positions)
-        items.push_back({QString::fromStdString(position.toFen()), position.sideToMove() == chess::Color::White,
-                         engine::finalScore(position)});
+        items.push_back(ui::GameEvaluator::itemOf(position));
 
     std::vector<double> floor, ours, cpus;
     int evaluated = 0;

@@ -150,7 +150,7 @@ TEST(MainWindowE2E, PlacementMenusAndStacking) {
     }
     EXPECT_EQ(menus, (QStringList{"&File", "&Open\tCtrl+O", "Save as &PGN...\tCtrl+S", "-", "&Exit\tCtrl+Q", "&Edit",
                                   "&Copy PGN\tCtrl+C", "Copy &Position (FEN)\tCtrl+Shift+C", "&Paste Game\tCtrl+V", "&View",
-                                  "&Flip Board\tCtrl+B [ ]", "Show &Last Move [x]", "-", "&Analysis\tF3", "&Help", "&Help\tF1",
+                                  "&Flip Board\tCtrl+B [ ]", "Show &Last Move [x]", "-", "&Analysis\tF3", "Analysis &Lines", "&Help", "&Help\tF1",
                                   "&About Quorvane..."}));
     EXPECT_EQ(w.window.menuBar()->actions()[2]->menu()->objectName(), "mnuView");
 

@@ -2,6 +2,8 @@
 // Evaluates the positions of a game one after the other at a fixed node budget,
 // in the background: each result arrives as a signal while the caller goes on.
 
+#include "chess/position.h"
+#include "engine/game_analysis.h"
 #include "engine/uci.h"
 #include "platform/qt/uci_engine.h"
 
@@ -19,9 +21,14 @@ public:
     struct Item {
         QString fen;
         bool whiteToMove = true;
-        // Set where the game is over: the score without asking the engine.
-        std::optional<engine::Score> known;
+        // Set where the answer is known without asking the engine: the game is
+        // over there, or the position was evaluated before.
+        std::optional<engine::PositionEval> known;
     };
+
+    // The item for a position: its FEN, and the score already where the game
+    // is over there.
+    static Item itemOf(const chess::Position &position);
 
     GameEvaluator(UciEngine &engine, qint64 nodes, QObject *parent = nullptr);
 
@@ -33,9 +40,9 @@ public:
     int done() const { return next_; }
 
 signals:
-    // The evaluation of position index from White's side; none when the engine
-    // gave no score.
-    void evaluated(int index, std::optional<quorvane::engine::Score> score);
+    // The evaluation of position index (score from White's side, depth, nodes,
+    // best move and line); none when the engine gave no score.
+    void evaluated(int index, const std::optional<quorvane::engine::PositionEval> &eval);
     void finished();
 
 private:
@@ -46,7 +53,7 @@ private:
     std::vector<Item> items_;
     int next_ = 0;
     int searchId_ = -1;
-    std::optional<engine::Score> last_;
+    std::optional<engine::PositionEval> last_;
 };
 
 } // namespace quorvane::ui

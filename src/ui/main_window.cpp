@@ -25,6 +25,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace quorvane::ui {
 
 // Shows a ListBox of the logic; reloads only when its entries changed.
@@ -375,7 +377,20 @@ void FrmChsMain::closeEvent(QCloseEvent *event) {
     QMainWindow::closeEvent(event);
 }
 
-void FrmChsMain::mnuAnalysis_Click() { openAnalysis(AnalysisOptions{}); }
+void FrmChsMain::mnuAnalysis_Click() {
+    // F3 toggles: a second press closes the window (its analysis stays with the game).
+    if (analysis_ && analysis_->isVisible()) {
+        analysis_->close();
+        return;
+    }
+    openAnalysis(AnalysisOptions{});
+}
+
+void FrmChsMain::setAnalysisLines(int lines) {
+    analysisLines_ = std::clamp(lines, 1, AnalysisWindow::kMaxLines);
+    if (analysis_)
+        analysis_->setLines(analysisLines_);
+}
 
 void FrmChsMain::openAnalysis(const AnalysisOptions &options) {
     // One Analysis window at most, owned by this window; closing it destroys it

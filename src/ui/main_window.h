@@ -54,6 +54,11 @@ public:
     void openAnalysis(const AnalysisOptions &options);
     // The Analysis window while it is open.
     AnalysisWindow *analysisWindow() const;
+    // View > Analysis Lines: how many best lines the live analysis shows.
+    int analysisLines() const { return analysisLines_; }
+    void setAnalysisLines(int lines);
+    // View > Flip Board is on.
+    bool boardFlipped() const;
     // Edit > Paste Game: the game in the clipboard's text.
     void mnuPaste_Click();
 
@@ -118,6 +123,7 @@ private:
     std::string titleName_; // the record name the title shows
     ExportCommands *export_ = nullptr;
     QPointer<AnalysisWindow> analysis_;
+    int analysisLines_ = 1;
     bool syncingSelection_ = false;
     // The start of each auto-sizing label's caption as last shown.
     std::unordered_map<const QLabel *, std::string> shownCaptions_;

@@ -57,27 +57,29 @@ bool ViewerInput::eventFilter(QObject *watched, QEvent *event) {
     }
 }
 
-bool ViewerInput::keyPress(const QKeyEvent &key) {
+bool stepByKey(FrmChsMain &window, const QKeyEvent &key) {
     // With Ctrl, Alt or Shift the keys keep whatever meaning the widget gives them.
     if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
         return false;
     switch (key.key()) {
     case Qt::Key_Right:
-        window_.stepBy(1);
+        window.stepBy(1);
         return true;
     case Qt::Key_Left:
-        window_.stepBy(-1);
+        window.stepBy(-1);
         return true;
     case Qt::Key_Home:
-        window_.goToStart();
+        window.goToStart();
         return true;
     case Qt::Key_End:
-        window_.goToEnd();
+        window.goToEnd();
         return true;
     default:
         return false;
     }
 }
+
+bool ViewerInput::keyPress(const QKeyEvent &key) { return stepByKey(window_, key); }
 
 void ViewerInput::wheel(const QWheelEvent &wheel) {
     const int delta = wheel.angleDelta().y();

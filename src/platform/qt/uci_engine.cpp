@@ -150,6 +150,8 @@ void UciEngine::handleLine(const QByteArray &line) {
         if (state_ == State::Starting) {
             send(QByteArray("setoption name Threads value ") + QByteArray::number(options_.threads));
             send(QByteArray("setoption name Hash value ") + QByteArray::number(options_.hashMb));
+            if (options_.multiPv > 1)
+                send(QByteArray("setoption name MultiPV value ") + QByteArray::number(options_.multiPv));
             send("isready");
             state_ = State::Syncing;
             startupSync_ = true;

@@ -39,6 +39,8 @@ public:
         int replyTimeoutMs = 5000;
         // How long quit may take at shutdown before the process is killed.
         int quitTimeoutMs = 1000;
+        // How many best lines each search reports (UCI's MultiPV).
+        int multiPv = 1;
     };
 
     UciEngine(QString program, Options options, QObject *parent = nullptr);
