@@ -49,7 +49,7 @@ const std::string &RecordPath() {
 }
 
 // Counts paint events of one widget and its children, application-wide; with
-// piecesOnly, only those of the board's pieces among them.
+// piecesOnly, only those of the painted board among them.
 class PaintWatch : public QObject {
 public:
     QWidget *target = nullptr;
@@ -61,7 +61,7 @@ protected:
         if (target && event->type() == QEvent::Paint && watched->isWidgetType()) {
             auto *widget = static_cast<QWidget *>(watched);
             if ((widget == target || target->isAncestorOf(widget)) &&
-                (!piecesOnly || dynamic_cast<ui::PieceWidget *>(widget)))
+                (!piecesOnly || dynamic_cast<ui::BoardView *>(widget)))
                 ++paints;
         }
         return false;
@@ -90,8 +90,7 @@ void Settle() {
 // Does what the user does, then runs the event loop until target (or a child of
 // it) has been painted, and lets whatever else that frame queued run too. The
 // count starts before the action: a button repaints itself at once when pressed.
-// With piecesOnly the paint waited for is a piece's: the board's own paint, not
-// the pressed button's.
+// With piecesOnly the paint waited for is the board's, not the pressed button's.
 template <typename Action> void ActUntilPainted(QWidget *target, Action action, bool piecesOnly = false) {
     PaintWatch &watch = Watch();
     watch.target = target;

@@ -167,9 +167,8 @@ int main(int argc, char **argv) {
     ChsMain form(module, dialog, box);
     form.Form_Initialize();
     form.OpenFile(record);
-    const chess::RecordGame &game = form.ChessGame();
     std::vector<ui::GameEvaluator::Item> items;
-    for (const chess::Position &position : game.positions)
+    for (const chess::Position &position : form.ChessPositions())
         items.push_back(ui::GameEvaluator::itemOf(position));
 
     std::vector<double> floor, ours, cpus;

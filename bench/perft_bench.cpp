@@ -71,10 +71,10 @@ void Record_GameAndPgn(benchmark::State &state) {
     std::size_t games = 0, halfMoves = 0;
     for (auto _ : state) {
         for (const Record &r : records) {
-            const chess::RecordGame game = chess::gameFromTokens(r.tokens);
-            const std::string pgn = chess::toPgn(r.headers, game);
+            const chess::Game game = chess::gameFromRecord(r.headers, r.tokens);
+            const std::string pgn = chess::toPgn(game);
             benchmark::DoNotOptimize(pgn.data());
-            halfMoves += game.moves.size();
+            halfMoves += game.plies();
         }
         games += records.size();
     }

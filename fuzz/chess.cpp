@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     headers.whiteLine = lines.size() > 1 ? lines[1] : "";
     headers.blackLine = lines.size() > 2 ? lines[2] : "";
     headers.dateLine = lines.size() > 3 ? lines[3] : "";
-    const std::string pgn = toPgn(headers, game);
+    const std::string pgn = toPgn(gameFromRecord(headers, game));
     Check(!pgn.empty() && pgn.back() == '\n');
     return 0;
 }

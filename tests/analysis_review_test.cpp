@@ -4,13 +4,15 @@
 // two. Also the move list, the graph's names and clicks, several lines, the
 // keys of the main window, the ends of a game, the live search's bound, and the
 // analysis kept with the game when the window closes.
-#include "chess/record_game.h"
 #include "engine/review.h"
 #include "ui/analysis_widgets.h"
 #include "ui/analysis_window.h"
 #include "ui_support.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
@@ -52,7 +54,7 @@ struct ReviewFixture {
         if (!whiteView.empty()) {
             const std::string scores = dir.filePath("scores.txt").toStdString();
             std::ofstream out(scores);
-            const auto &positions = w.window.core().ChessGame().positions;
+            const auto &positions = w.window.core().ChessPositions();
             for (std::size_t k = 0; k < positions.size() && k < whiteView.size(); ++k) {
                 const int cp = k % 2 == 0 ? whiteView[k] : -whiteView[k];
                 const std::string pv = k == 4 ? "d2d4 e5d4 f3d4" : kPlayed[k];
@@ -211,9 +213,15 @@ TEST(AnalysisReview, GraphNamesAndClicks) {
         int x = 0;
         while (graph->indexAt(x) < target)
             ++x;
-        QTest::mouseClick(graph, Qt::LeftButton, {}, QPoint(x + 1, graph->height() / 2));
+        const QPoint at(x + 1, graph->height() / 2);
+        // Hovering there names the point.
+        QHelpEvent hover(QEvent::ToolTip, at, graph->mapToGlobal(at));
+        QApplication::sendEvent(graph, &hover);
+        EXPECT_EQ(QToolTip::text(), graph->pointText(target));
+        QTest::mouseClick(graph, Qt::LeftButton, {}, at);
         EXPECT_EQ(f.position(), target);
     }
+    EXPECT_EQ(graph->pointText(5), "3. Bc4??: -3.8, White's blunder");
 }
 
 TEST(AnalysisReview, SeveralLinesEachWithItsScore) {

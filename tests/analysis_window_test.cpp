@@ -113,13 +113,13 @@ TEST(AnalysisWindow, FillsTheGraphAndFollowsANewRecord) {
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return f.graph()->count() > 0 && f.graph()->evaluated() == f.graph()->count(); }, 10000));
     const int positions = f.graph()->count();
-    EXPECT_EQ(positions, static_cast<int>(f.w.window.core().ChessGame().positions.size()));
+    EXPECT_EQ(positions, static_cast<int>(f.w.window.core().ChessPositions().size()));
     EXPECT_EQ(f.text("lblProgress"), QStringLiteral("Graph: all %1 positions evaluated").arg(positions));
     EXPECT_TRUE(f.graph()->accessibleName().startsWith(
         QStringLiteral("Evaluation graph: %1 of %1 positions evaluated, position 0 shown").arg(positions)));
 
     f.w.Open(TestDataPath("game_073.txt"));
-    EXPECT_EQ(f.graph()->count(), static_cast<int>(f.w.window.core().ChessGame().positions.size()));
+    EXPECT_EQ(f.graph()->count(), static_cast<int>(f.w.window.core().ChessPositions().size()));
     EXPECT_NE(f.graph()->count(), positions);
     EXPECT_LT(f.graph()->evaluated(), f.graph()->count()) << "starts over";
     EXPECT_TRUE(QTest::qWaitFor([&] { return f.graph()->evaluated() == f.graph()->count(); }, 10000));

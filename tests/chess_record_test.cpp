@@ -184,18 +184,23 @@ TEST(ChessRecordGame, EveryRealGameEndsAndReadsBack) {
         // Through the real reader and loader, as the window gets it.
         testing::Harness h;
         h.Open(row.file, record);
-        const RecordGame &game = h.form.ChessGame();
-        EXPECT_TRUE(game.ended) << row.file << ": " << describeStop(game);
-        ASSERT_EQ(game.moves.size(), row.halfMoves) << row.file;
-        EXPECT_EQ(game.san.back(), row.lastSan) << row.file;
-        EXPECT_NE(std::find(game.san.begin(), game.san.end(), row.worthNoting), game.san.end()) << row.file;
+        const Game &game = h.form.ChessGame();
+        EXPECT_FALSE(game.stop()) << row.file << ": " << describeStop(game.start, *game.stop());
+        ASSERT_EQ(game.plies(), row.halfMoves) << row.file;
+        std::vector<std::string> san;
+        for (const MoveNode &node : game.mainLine.moves)
+            san.push_back(node.san);
+        EXPECT_EQ(san.back(), row.lastSan) << row.file;
+        EXPECT_NE(std::find(san.begin(), san.end(), row.worthNoting), san.end()) << row.file;
+        EXPECT_EQ(h.form.ChessPositions(), game.mainLinePositions()) << row.file;
 
-        const std::string pgn = toPgn(PgnHeadersOf(h.module), game);
-        EXPECT_EQ(pgn, toPgn(HeadersOf(record), game)) << row.file << ": the reader's header texts read the same";
+        const std::string pgn = toPgn(game);
+        EXPECT_EQ(pgn, toPgn(gameFromRecord(HeadersOf(record), h.form.lstFieldsList.Items())))
+            << row.file << ": the reader's header texts read the same";
         ExpectLinesShorterThan80(pgn, row.file);
         std::string result;
         const auto positions = ReadBack(pgn, result);
-        EXPECT_EQ(positions, game.positions) << row.file;
+        EXPECT_EQ(positions, h.form.ChessPositions()) << row.file;
         EXPECT_EQ(result, "*") << row.file << ": no game in the data ends in mate or stalemate";
     }
 }
@@ -203,14 +208,18 @@ TEST(ChessRecordGame, EveryRealGameEndsAndReadsBack) {
 TEST(ChessRecordGame, TheLoadedGameIsKeptUntilTheListChanges) {
     testing::Harness h;
     h.LoadTokens({"e2-e4", "e7-e5"});
-    const RecordGame *first = &h.form.ChessGame();
-    EXPECT_EQ(first->moves.size(), 2u);
+    const Game *first = &h.form.ChessGame();
+    EXPECT_EQ(first->plies(), 2u);
     EXPECT_EQ(&h.form.ChessGame(), first);
-    EXPECT_EQ(h.form.ChessGame().moves.size(), 2u);
+    EXPECT_EQ(h.form.ChessGame().plies(), 2u);
+    EXPECT_EQ(h.form.ChessPositions().size(), 3u);
     h.LoadTokens({"d2-d4"});
-    EXPECT_EQ(h.form.ChessGame().san, std::vector<std::string>{"d4"});
+    ASSERT_EQ(h.form.ChessGame().plies(), 1u);
+    EXPECT_EQ(h.form.ChessGame().mainLine.moves[0].san, "d4");
+    EXPECT_EQ(h.form.ChessPositions().size(), 2u);
     h.form.ResetBoard();
-    EXPECT_TRUE(h.form.ChessGame().moves.empty());
+    EXPECT_EQ(h.form.ChessGame().plies(), 0u);
+    EXPECT_EQ(h.form.ChessPositions().size(), 1u);
 }
 
 TEST(ChessPgn, WholeGame) {
@@ -218,7 +227,7 @@ TEST(ChessPgn, WholeGame) {
                              ";White: Ren\xE9"
                              "e",
                              ";Black: a\"b\\c", ";Date: Tue Jun 01 20:11:16 GMT 2004"};
-    EXPECT_EQ(toPgn(headers, gameFromTokens(kFoolsMate)), "[Event \"Club Night\"]\n"
+    EXPECT_EQ(toPgn(gameFromRecord(headers, kFoolsMate)), "[Event \"Club Night\"]\n"
                                                           "[Site \"?\"]\n"
                                                           "[Date \"2004.06.01\"]\n"
                                                           "[Round \"?\"]\n"
@@ -253,8 +262,7 @@ TEST(ChessPgn, Results) {
 
 TEST(ChessPgn, StoppedGameEndsWithAComment) {
     // A "}" in the token would end the comment early.
-    const RecordGame game = gameFromTokens({"e2-e4", "e7-e5", "g1-f3", "b8-c6", "x}y{z"});
-    const std::string pgn = toPgn({}, game);
+    const std::string pgn = toPgn(gameFromRecord({}, Tokens{"e2-e4", "e7-e5", "g1-f3", "b8-c6", "x}y{z"}));
     EXPECT_NE(pgn.find("[Result \"*\"]"), std::string::npos);
     EXPECT_NE(pgn.find("\n1. e4 e5 2. Nf3 Nc6 {half-move 5 (3. x)y(z): unreadable token} *\n\n"), std::string::npos)
         << pgn;
@@ -265,7 +273,7 @@ TEST(ChessPgn, LongGamesWrapBelow80) {
     for (int i = 0; i < 200; ++i)
         shuffle.push_back(i % 4 == 0 ? "g1-f3" : i % 4 == 1 ? "g8-f6" : i % 4 == 2 ? "f3-g1" : "f6-g8");
     const RecordGame game = gameFromTokens(shuffle + Tokens{"e2-e5"});
-    const std::string pgn = toPgn({}, game);
+    const std::string pgn = toPgn(gameFromRecord({}, game));
     ExpectLinesShorterThan80(pgn, "knights");
     std::string result;
     EXPECT_EQ(ReadBack(pgn, result), game.positions);
@@ -317,7 +325,7 @@ TEST(ChessPgn, HeaderLines) {
          {}},
     };
     for (const Row &row : rows) {
-        const std::string pgn = toPgn(row.headers, gameFromTokens({}));
+        const std::string pgn = toPgn(gameFromRecord(row.headers, Tokens{}));
         for (const std::string &tag : row.tags)
             EXPECT_NE(pgn.find(tag + "\n"), std::string::npos) << row.name << ": " << tag << " in\n" << pgn;
         for (const std::string &tag : row.absent)

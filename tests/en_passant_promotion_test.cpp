@@ -166,10 +166,11 @@ class BoardAgreesWithTheRules : public ::testing::TestWithParam<const char *> {}
 TEST_P(BoardAgreesWithTheRules, AfterEveryHalfMove) {
     Harness h;
     h.Open(std::string("/games/") + GetParam(), testing::ReadTestData(GetParam()));
-    const chess::RecordGame &game = h.form.ChessGame();
-    ASSERT_TRUE(game.ended) << game.stopReason;
-    ASSERT_GT(game.moves.size(), 10u);
-    for (std::size_t k = 0; k <= game.moves.size(); ++k) {
+    const chess::Game &game = h.form.ChessGame();
+    ASSERT_FALSE(game.stop()) << game.stop()->reason;
+    ASSERT_GT(game.plies(), 10u);
+    const std::vector<chess::Position> positions = game.mainLinePositions();
+    for (std::size_t k = 0; k <= game.plies(); ++k) {
         if (k > 0)
             h.form.StepForward();
         ASSERT_EQ(h.form.Position(), static_cast<std::int64_t>(k));
@@ -190,7 +191,7 @@ TEST_P(BoardAgreesWithTheRules, AfterEveryHalfMove) {
                 << "two pieces on " << piece.Tag;
         }
         for (int square = 0; square < 64; ++square) {
-            const auto rules = game.positions[k].pieceAt(square);
+            const auto rules = positions[k].pieceAt(square);
             const auto found = board.find(square);
             ASSERT_EQ(found != board.end(), rules.has_value())
                 << chess::squareName(square) << " after " << k << " half-moves";

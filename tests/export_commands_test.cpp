@@ -194,10 +194,12 @@ TEST(PromotedPieces, ShowTheirNewKind) {
         QTest::mouseClick(next, Qt::LeftButton);
     const int slot = board::FindPiece(w.window.core().Image1, tokens[promotion].substr(3, 2));
     ASSERT_GE(slot, 0);
-    auto *widget = w.window.findChild<ui::PieceWidget *>(QStringLiteral("Image1_%1").arg(slot));
-    EXPECT_EQ(widget->kind(), PieceKind::Queen);
+    const ui::BoardView &board = w.window.boardView();
+    EXPECT_EQ(board.pieceKind(slot), PieceKind::Queen);
+    EXPECT_TRUE(testing::PiecePainted(w.window, w.window.centralWidget()->grab().toImage(), slot));
     QTest::mouseClick(w.button("cmdBack"), Qt::LeftButton);
-    EXPECT_EQ(widget->kind(), PieceKind::Pawn);
+    EXPECT_EQ(board.pieceKind(slot), PieceKind::Pawn);
+    EXPECT_TRUE(testing::PiecePainted(w.window, w.window.centralWidget()->grab().toImage(), slot));
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 
 #include <fstream>
+#include <iterator>
 #include <gtest/gtest.h>
 
 namespace quorvane {
@@ -65,6 +66,34 @@ TEST(MailWindow, PasteGameFromTheEditMenu) {
     ASSERT_EQ(w.box.shown.size(), 1u);
     EXPECT_EQ(w.box.shown[0].title, std::optional<std::string>("Invalid File"));
     EXPECT_EQ(w.list()->model()->rowCount(), 0);
+}
+
+bool GMimeMapped() {
+    std::ifstream maps("/proc/self/maps");
+    const std::string text((std::istreambuf_iterator<char>(maps)), std::istreambuf_iterator<char>());
+    return text.find("libgmime") != std::string::npos;
+}
+
+// The window starts without GMime: it is loaded when the first message is read,
+// and that message, encoded so that only a MIME parser finds the record, loads.
+TEST(MailWindow, GMimeIsLoadedForTheFirstMessageOnly) {
+    if (GMimeMapped())
+        GTEST_SKIP() << "an earlier test in this process read a message (CTest runs each test alone)";
+    Window w;
+    ScriptedClipboard clipboard;
+    ScriptedChooser chooser;
+    w.window.setMailSeams(&chooser, &clipboard);
+    w.Open(testing::TestDataPath("file1.txt"));
+    EXPECT_FALSE(GMimeMapped()) << "a record file needs no MIME parser";
+    const QByteArray record = QByteArray::fromStdString(testing::ReadTestData("file1.txt"));
+    clipboard.text = "From: chess-room@example.com\nSubject: Chess game history\nMIME-Version: 1.0\n"
+                     "Content-Type: text/plain\nContent-Transfer-Encoding: base64\n\n" +
+                     record.toBase64().toStdString() + "\n";
+    ActionNamed(w, "mnuPaste")->trigger();
+    EXPECT_TRUE(GMimeMapped());
+    EXPECT_TRUE(w.box.shown.empty());
+    EXPECT_EQ(w.list()->model()->rowCount(), 30);
+    EXPECT_EQ(w.window.findChild<QLabel *>("lblFileName")->text(), QStringLiteral("(pasted)"));
 }
 
 TEST(MailWindow, MailboxFileThroughFileOpen) {

@@ -18,13 +18,16 @@ using testing::Window;
 
 QLabel *LabelOf(Window &w, const char *name) { return w.window.findChild<QLabel *>(name); }
 
-// Every piece widget shows its control: place and visibility.
+// The board paints every piece where its control stands, and only the visible ones.
 void ExpectViewInStep(Window &w) {
+    const QImage image = w.window.centralWidget()->grab().toImage();
     for (int slot = 0; slot < 32; ++slot) {
         const auto &piece = w.window.core().Image1[slot];
-        const auto *widget = w.window.findChild<QWidget *>(QStringLiteral("Image1_%1").arg(slot));
-        EXPECT_EQ(widget->pos(), QPoint(TwipsToPixels(piece.Left), TwipsToPixels(piece.Top))) << slot;
-        EXPECT_EQ(widget->isVisible(), piece.Visible) << slot;
+        EXPECT_EQ(testing::PieceAt(w.window, slot), QPoint(TwipsToPixels(piece.Left), TwipsToPixels(piece.Top)))
+            << slot;
+        EXPECT_EQ(w.window.boardView().pieceShown(slot), piece.Visible) << slot;
+        if (piece.Visible)
+            EXPECT_TRUE(testing::PiecePainted(w.window, image, slot));
     }
 }
 
@@ -48,9 +51,9 @@ TEST(MainWindowE2E, OpenStepJumpEnterBack) {
     EXPECT_EQ(w.shownRow(), 9);
     ExpectViewInStep(w);
     // 10. h1-f1 is played, c8-g4 not yet.
-    EXPECT_EQ(w.window.findChild<QWidget *>("Image1_7")->pos(), QPoint(320, 432));
-    EXPECT_EQ(w.window.findChild<QWidget *>("Image1_29")->pos(), QPoint(152, 96));
-    EXPECT_FALSE(w.window.findChild<QWidget *>("Image1_3")->isVisible()) << "White's queen was taken at 13";
+    EXPECT_EQ(testing::PieceAt(w.window, 7), QPoint(320, 432));
+    EXPECT_EQ(testing::PieceAt(w.window, 29), QPoint(152, 96));
+    EXPECT_FALSE(w.window.boardView().pieceShown(3)) << "White's queen was taken at 13";
 
     EXPECT_EQ(LabelOf(w, "lblDate")->text(), "Tue Jun 01 20:11:16 GMT 2004");
     EXPECT_EQ(LabelOf(w, "lblWhitePlayer")->text(), "White: knightowl_77");
@@ -122,15 +125,17 @@ TEST(MainWindowE2E, FocusAndTabOrder) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), expected) << expected->objectName().toStdString();
     }
-    for (const char *label : {"lblDate", "lblFileName", "Label1"})
+    for (const char *label : {"lblDate", "lblFileName", "lblWhitePlayer", "lblBlackPlayer"})
         EXPECT_EQ(LabelOf(w, label)->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(w.window.boardView().focusPolicy(), Qt::NoFocus);
 }
 
 TEST(MainWindowE2E, PlacementMenusAndStacking) {
     Window w;
     EXPECT_EQ(w.window.centralWidget()->mapToGlobal(QPoint(0, 0)), QPoint(163, 136));
-    EXPECT_EQ(w.window.minimumSize(), w.window.maximumSize()) << "fixed size";
-    EXPECT_FALSE(w.window.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(w.window.size(), QSize(686, 539 + w.window.menuBar()->height())) << "the designed size";
+    EXPECT_LT(w.window.minimumSize().width(), w.window.maximumSize().width()) << "resizable";
+    EXPECT_TRUE(w.window.windowFlags() & Qt::WindowMaximizeButtonHint);
 
     // Each item with its shortcut and, for the View menu's switches, its state.
     // The commands that take the game out wait for a record; all others are enabled.
@@ -150,12 +155,14 @@ TEST(MainWindowE2E, PlacementMenusAndStacking) {
     }
     EXPECT_EQ(menus, (QStringList{"&File", "&Open\tCtrl+O", "Save as &PGN...\tCtrl+S", "-", "&Exit\tCtrl+Q", "&Edit",
                                   "&Copy PGN\tCtrl+C", "Copy &Position (FEN)\tCtrl+Shift+C", "&Paste Game\tCtrl+V", "&View",
-                                  "&Flip Board\tCtrl+B [ ]", "Show &Last Move [x]", "-", "&Analysis\tF3", "Analysis &Lines", "&Help", "&Help\tF1",
+                                  "&Flip Board	Ctrl+B [ ]", "Show &Last Move [x]", "-", "Zoom &In	Ctrl++",
+                                  "Zoom &Out	Ctrl+-", "Actual &Size	Ctrl+0", "-", "&Analysis	F3", "Analysis &Lines", "&Help", "&Help	F1",
+                                  "&Keys and Features",
                                   "&About Quorvane..."}));
     EXPECT_EQ(w.window.menuBar()->actions()[2]->menu()->objectName(), "mnuView");
 
-    // Front to back, as laid out: the file name over its frame, the date over the
-    // green bar, the pieces over the squares.
+    // Front to back, as laid out: the controls over the painted board, which
+    // draws the file name's frame, the green bar, the squares and the pieces.
     const QObjectList &children = w.window.centralWidget()->children();
     auto depth = [&](const char *name) {
         for (qsizetype i = 0; i < children.size(); ++i)
@@ -163,10 +170,8 @@ TEST(MainWindowE2E, PlacementMenusAndStacking) {
                 return i;
         return qsizetype(-1);
     };
-    const char *frontToBack[] = {"lstFieldsList", "cmdBack", "cmdNext", "lstMoveList", "lblFileName",
-                                 "Shape2", "Line1", "Image1_0", "lblDate", "lblBlackPlayer",
-                                 "lblWhitePlayer", "Label16", "Label1", "sqrSpace", "Line4",
-                                 "Line5", "Shape1"};
+    const char *frontToBack[] = {"lstFieldsList", "cmdBack",        "cmdNext",        "lstMoveList", "lblFileName",
+                                 "lblDate",       "lblBlackPlayer", "lblWhitePlayer", "board"};
     for (std::size_t i = 0; i + 1 < std::size(frontToBack); ++i)
         EXPECT_GT(depth(frontToBack[i]), depth(frontToBack[i + 1])) << frontToBack[i] << " over " << frontToBack[i + 1];
     EXPECT_FALSE(w.window.findChild<QWidget *>("lstFieldsList")->isVisible());

@@ -35,12 +35,12 @@ TEST(MainWindow, OpensInTheStartPositionWithItsDesignedClientArea) {
 
 TEST(MainWindow, PiecesStandOnTheirSquares) {
     Window w;
+    const QImage image = w.window.centralWidget()->grab().toImage();
     for (int slot = 0; slot < 32; ++slot) {
-        const auto *piece = w.window.findChild<QWidget *>(QStringLiteral("Image1_%1").arg(slot));
-        ASSERT_NE(piece, nullptr);
-        EXPECT_EQ(piece->pos(), QPoint(TwipsToPixels(board::StartLeft(slot)), TwipsToPixels(board::StartTop(slot))));
-        EXPECT_EQ(piece->size(), QSize(57, 49));
-        EXPECT_TRUE(piece->isVisible());
+        const QRect piece = w.window.boardView().pieceGeometry(slot);
+        EXPECT_EQ(piece.topLeft(), QPoint(TwipsToPixels(board::StartLeft(slot)), TwipsToPixels(board::StartTop(slot))));
+        EXPECT_EQ(piece.size(), QSize(57, 49));
+        EXPECT_TRUE(testing::PiecePainted(w.window, image, slot));
     }
 }
 

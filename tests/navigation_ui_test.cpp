@@ -26,9 +26,7 @@ struct Loaded : Window {
             Click("cmdBack");
     }
     std::int64_t position() { return window.core().Position(); }
-    QPoint pieceAt(int slot) {
-        return window.findChild<QWidget *>(QStringLiteral("Image1_%1").arg(slot))->pos();
-    }
+    QPoint pieceAt(int slot) { return testing::PieceAt(window, slot); }
 };
 
 TEST(NavigationUi, ButtonsStepAndTheSelectionFollows) {
@@ -136,7 +134,8 @@ TEST(NavigationUi, AJumpOnALongRecordLandsAfterTheLine) {
     w.list()->setFocus();
     QTest::keyClick(w.list(), Qt::Key_Return);
     EXPECT_EQ(w.window.core().Position(), 39998);
-    EXPECT_EQ(w.window.findChild<QWidget *>("Image1_6")->pos(), QPoint(TwipsToPixels(4800), TwipsToPixels(5040)));
+    EXPECT_EQ(testing::PieceAt(w.window, 6), QPoint(TwipsToPixels(4800), TwipsToPixels(5040)));
+    EXPECT_TRUE(testing::PiecePainted(w.window, w.window.centralWidget()->grab().toImage(), 6));
     const QRect row = w.list()->visualRect(w.list()->model()->index(19998, 0));
     EXPECT_TRUE(w.list()->viewport()->rect().contains(row));
     std::remove(path.c_str());

@@ -12,6 +12,7 @@ fail=0
 expect() { [ -e "$prefix/$1" ] || { echo "not installed: $1"; fail=1; }; }
 expect bin/quorvane
 expect libexec/quorvane/quorvane-window
+expect libexec/quorvane/quorvane_mail.so
 expect share/applications/quorvane.desktop
 expect share/metainfo/org.quorvane.Quorvane.metainfo.xml
 expect share/man/man1/quorvane.1

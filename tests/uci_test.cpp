@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace quorvane::engine {
 namespace {
 
@@ -159,6 +161,12 @@ TEST(Uci, ShowsScoresFromWhitesSide) {
         {"white to move, is mated in 1", {}, -1, true, "#-1", 0.0},
         {"white to move and mated", {}, 0, true, "#-0", 0.0},
         {"black to move and mated", {}, 0, false, "#0", 1.0},
+        // The most negative int has no positive twin: turned to White's side it
+        // must still be a win for White, never a loss.
+        {"black to move, most negative score", INT_MIN, {}, false, "+21474836.5", 1.0},
+        {"white to move, most negative score", INT_MIN, {}, true, "-21474836.5", 0.0},
+        {"black to move, most positive score", INT_MAX, {}, false, "-21474836.5", 0.0},
+        {"black to move, mated in the most moves", {}, INT_MIN, false, "#2147483647", 1.0},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);

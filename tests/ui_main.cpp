@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
-                                                                    : qgetenv("QT_QPA_PLATFORM"));
+    // Offscreen, on a desktop's 1920 x 1200 screen rather than the plugin's small
+    // default one, so the main window has room at its designed place.
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.isEmpty() || platform == "offscreen")
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" QUORVANE_TEST_DATA "/screen-1920x1200.json");
     QApplication app(argc, argv);
     quorvane::ui::installClassicFonts();
     ::testing::InitGoogleTest(&argc, argv);

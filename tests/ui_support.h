@@ -3,11 +3,15 @@
 
 #include "platform/twips.h"
 #include "test_support.h"
+#include "ui/art/drawn_ahead.h"
+#include "ui/board_view.h"
 #include "ui/main_window.h"
 
+#include <QImage>
 #include <QListView>
 #include <QPushButton>
 #include <QTest>
+#include <gtest/gtest.h>
 
 namespace quorvane::testing {
 
@@ -34,6 +38,38 @@ struct Window {
         return rows.isEmpty() ? -1 : rows.first().row();
     }
 };
+
+// Where the board draws piece slot: the top left corner, in the client area's pixels.
+inline QPoint PieceAt(const ui::FrmChsMain &window, int slot) {
+    return window.boardView().pieceGeometry(slot).topLeft();
+}
+
+// Probes the client area's image (a grab at ratio 1) where the board says piece
+// slot stands: every opaque pixel of its picture, drawn on its own at that size,
+// must be on screen there.
+inline ::testing::AssertionResult PiecePainted(const ui::FrmChsMain &window, const QImage &client, int slot) {
+    const ui::BoardView &board = window.boardView();
+    if (!board.pieceShown(slot))
+        return ::testing::AssertionFailure() << "slot " << slot << " is not shown";
+    const QRect at = board.pieceGeometry(slot);
+    const QImage picture = art::pieceImage(board.pieceKind(slot), board::kPieceSlots[slot].white, at.size());
+    int opaque = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor want = picture.pixelColor(x, y);
+            if (want.alpha() != 255)
+                continue;
+            ++opaque;
+            const QColor got = client.pixelColor(at.x() + x, at.y() + y);
+            if (got.rgb() != want.rgb())
+                return ::testing::AssertionFailure() << "slot " << slot << " at (" << at.x() + x << ", " << at.y() + y
+                                                     << "): " << got.name().toStdString() << " instead of "
+                                                     << want.name().toStdString();
+        }
+    if (opaque < picture.width() * picture.height() / 10)
+        return ::testing::AssertionFailure() << "slot " << slot << ": a picture of hardly any pixels";
+    return ::testing::AssertionSuccess();
+}
 
 inline std::string TestDataPath(const std::string &name) { return std::string(QUORVANE_TEST_DATA) + "/" + name; }
 

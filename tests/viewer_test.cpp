@@ -28,10 +28,10 @@ struct Viewer : Window {
             Open(testing::TestDataPath(record));
     }
     std::int64_t position() { return window.core().Position(); }
-    QWidget *squares() { return window.findChild<QWidget *>("sqrSpace"); }
-    const std::vector<int> &outlined() { return static_cast<ui::SquaresWidget *>(squares())->outlined(); }
+    QWidget *squares() { return &window.boardView(); }
+    const std::vector<int> &outlined() { return window.boardView().outlined(); }
     QAction *action(const char *name) { return window.findChild<QAction *>(name); }
-    QPoint piece(int slot) { return window.findChild<QWidget *>(QStringLiteral("Image1_%1").arg(slot))->pos(); }
+    QPoint piece(int slot) { return testing::PieceAt(window, slot); }
     QImage grab() { return window.centralWidget()->grab().toImage(); }
     void click(const char *name) { QTest::mouseClick(button(name), Qt::LeftButton); }
     void clickLine(int row) {
@@ -304,12 +304,12 @@ TEST(ViewerFlip, AOneIsTopRightAndTheLabelsTurn) {
     EXPECT_EQ(w.piece(4), QPoint(TwipsToPixels(board::FileLeft(3)), TwipsToPixels(board::RankTop(0)))) << "e1";
     QStringList labels;
     for (int n = 1; n <= 16; ++n)
-        labels << w.window.findChild<QLabel *>(QStringLiteral("Label%1").arg(n))->text();
+        labels << w.window.boardView().coordinateText(n);
     EXPECT_EQ(labels.join(""), "12345678HGFEDCBA");
     w.action("mnuFlipBoard")->trigger();
     labels.clear();
     for (int n = 1; n <= 16; ++n)
-        labels << w.window.findChild<QLabel *>(QStringLiteral("Label%1").arg(n))->text();
+        labels << w.window.boardView().coordinateText(n);
     EXPECT_EQ(labels.join(""), "87654321ABCDEFGH");
     EXPECT_EQ(w.piece(0), QPoint(TwipsToPixels(board::FileLeft(0)), TwipsToPixels(board::RankTop(7))));
 }

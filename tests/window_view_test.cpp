@@ -36,9 +36,8 @@ QLabel *LabelOf(ui::FrmChsMain &window, const char *name) {
 
 bool PiecesAtTheStart(ui::FrmChsMain &window) {
     for (int slot = 0; slot < board::kPieceCount; ++slot) {
-        const auto *piece = window.findChild<QWidget *>(QStringLiteral("Image1_%1").arg(slot));
         const QPoint start(TwipsToPixels(board::StartLeft(slot)), TwipsToPixels(board::StartTop(slot)));
-        if (piece->pos() != start || piece->isHidden())
+        if (testing::PieceAt(window, slot) != start || !window.boardView().pieceShown(slot))
             return false;
     }
     return true;

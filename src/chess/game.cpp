@@ -77,8 +77,16 @@ std::optional<Position> Game::positionAt(const GamePath &path) const {
 
 std::string describeStop(const Position &lineStart, const LineStop &stop) {
     // A long run of garbage says no more than its start.
+    // Counted in characters, so that a cut never splits one.
     constexpr std::size_t kShown = 30;
-    const std::string text = stop.text.size() > kShown ? stop.text.substr(0, kShown) + "..." : stop.text;
+    std::size_t characters = 0, cut = 0;
+    while (cut < stop.text.size() && characters < kShown) {
+        ++cut;
+        while (cut < stop.text.size() && (static_cast<unsigned char>(stop.text[cut]) & 0xC0) == 0x80)
+            ++cut;
+        ++characters;
+    }
+    const std::string text = cut < stop.text.size() ? stop.text.substr(0, cut) + "..." : stop.text;
     const bool whiteFirst = lineStart.sideToMove() == Color::White;
     const std::size_t ply = stop.index + (whiteFirst ? 0 : 1);
     const std::size_t moveNumber = static_cast<std::size_t>(lineStart.fullmoveNumber()) + ply / 2;

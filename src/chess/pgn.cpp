@@ -1,8 +1,9 @@
-// PGN export: the seven tag roster and the UTC tags from the record's header
-// lines, then the movetext wrapped below 80 characters.
+// PGN export: a record's header lines and tokens as a game, and any game as
+// tag pairs and movetext wrapped below 80 characters.
 
 #include "chess/pgn.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 #include <vector>
@@ -69,22 +70,25 @@ int number(std::string_view digits) {
     return n;
 }
 
-// A tag value in UTF-8, with PGN's two escapes; control characters, which a tag
-// line cannot hold, become spaces.
-std::string tagValue(std::string_view bytes) {
-    const std::string text = windows1252ToUtf8(trim(bytes));
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        if (c == '\\' || c == '"')
-            out += '\\';
-        out += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? ' ' : c;
-    }
-    return out.empty() ? "?" : out;
+// A record header's text as a tag value: UTF-8, "?" when there is none.
+std::string recordTagValue(std::string_view bytes) {
+    std::string text = windows1252ToUtf8(trim(bytes));
+    return text.empty() ? "?" : text;
+}
+
+// Control characters cannot stand in a tag line or a comment.
+bool isControl(char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
 }
 
 void appendTag(std::string &out, std::string_view name, std::string_view value) {
-    out.append("[").append(name).append(" \"").append(value).append("\"]\n");
+    out.append("[").append(name).append(" \"");
+    for (const char c : value) {
+        if (c == '\\' || c == '"')
+            out += '\\';
+        out += isControl(c) ? ' ' : c;
+    }
+    out.append("\"]\n");
 }
 
 // Appends words to lines shorter than 80 characters.
@@ -92,7 +96,8 @@ class LineWriter {
 public:
     explicit LineWriter(std::string &out) : out_(out) {}
     void word(std::string_view w) {
-        if (length_ > 0 && length_ + 1 + w.size() >= kWidth) {
+        const std::size_t size = prefix_.size() + w.size();
+        if (length_ > 0 && length_ + 1 + size >= kWidth) {
             out_ += '\n';
             length_ = 0;
         }
@@ -100,8 +105,27 @@ public:
             out_ += ' ';
             ++length_;
         }
-        out_.append(w);
-        length_ += w.size();
+        out_.append(prefix_).append(w);
+        length_ += size;
+        prefix_.clear();
+    }
+    // The next word starts with c, as "(" starts a variation.
+    void openWith(char c) { prefix_ += c; }
+    // c follows the last word without a space, as ")" ends a variation; the
+    // last word goes to a new line when c would make the line too long.
+    void closeWith(char c) {
+        if (!prefix_.empty())
+            word({});
+        if (length_ > 0 && length_ + 1 >= kWidth) {
+            const std::size_t lineStart = out_.size() - length_;
+            const std::size_t space = out_.rfind(' ');
+            if (space != std::string::npos && space > lineStart) {
+                out_[space] = '\n';
+                length_ = out_.size() - space - 1;
+            }
+        }
+        out_ += c;
+        ++length_;
     }
     void end() {
         if (length_ > 0)
@@ -112,8 +136,73 @@ public:
 private:
     static constexpr std::size_t kWidth = 80;
     std::string &out_;
+    std::string prefix_;
     std::size_t length_ = 0;
 };
+
+// A comment in braces, its words wrapped with the movetext. A "}" would end it
+// early and becomes ")"; so does "{" when braces is set (a stop's reason
+// quotes the record's text, which may hold either).
+void writeComment(LineWriter &lines, std::string_view text, bool braces = false) {
+    std::string clean(text);
+    for (char &c : clean) {
+        if (c == '}' || (braces && c == '{'))
+            c = c == '}' ? ')' : '(';
+        else if (isControl(c))
+            c = ' ';
+    }
+    const std::vector<std::string_view> all = words(clean);
+    lines.openWith('{');
+    for (const std::string_view w : all)
+        lines.word(w);
+    lines.closeWith('}');
+}
+
+bool isResult(std::string_view text) {
+    return text == "1-0" || text == "0-1" || text == "1/2-1/2" || text == "*";
+}
+
+// "12." before White's move, "12..." before Black's where a reader needs it
+// (a line's first move, after a comment or a variation).
+void writeMoveNumber(LineWriter &lines, const Position &position, bool always) {
+    if (position.sideToMove() == Color::White)
+        lines.word(std::to_string(position.fullmoveNumber()) + ".");
+    else if (always)
+        lines.word(std::to_string(position.fullmoveNumber()) + "...");
+}
+
+// One line of the tree from position, with its variations in parentheses.
+// Variations nest as deep as the game's tree (the reader bounds it).
+void writeLine(LineWriter &lines, const Line &line, Position position, bool numberFirst) {
+    const Position lineStart = position;
+    bool needNumber = numberFirst;
+    for (const MoveNode &node : line.moves) {
+        if (!node.commentBefore.empty()) {
+            writeComment(lines, node.commentBefore);
+            needNumber = true;
+        }
+        writeMoveNumber(lines, position, needNumber);
+        lines.word(node.san.empty() ? position.toSan(node.move) : node.san);
+        for (const std::uint8_t nag : node.nags)
+            lines.word("$" + std::to_string(nag));
+        needNumber = false;
+        if (!node.commentAfter.empty()) {
+            writeComment(lines, node.commentAfter);
+            needNumber = true;
+        }
+        for (const Line &variation : node.variations) {
+            lines.openWith('(');
+            writeLine(lines, variation, position, true);
+            lines.closeWith(')');
+            needNumber = true;
+        }
+        position.makeMove(node.move);
+    }
+    if (line.stop)
+        writeComment(lines, describeStop(lineStart, *line.stop), true);
+}
+
+constexpr std::array<std::string_view, 7> kRoster{"Event", "Site", "Date", "Round", "White", "Black", "Result"};
 
 } // namespace
 
@@ -199,42 +288,68 @@ std::string pgnResult(const RecordGame &game) {
     return "*";
 }
 
-std::string toPgn(const PgnHeaders &headers, const RecordGame &game) {
-    std::string out;
-    out.reserve(400 + game.san.size() * 7);
+Game gameFromRecord(const PgnHeaders &headers, const RecordGame &record) {
+    Game game;
     const RecordDate date = parseRecordDate(headers.dateLine);
-    const std::string result = pgnResult(game);
-    appendTag(out, "Event", tagValue(headerText(headers.titleLine, "Title")));
-    appendTag(out, "Site", "?");
-    appendTag(out, "Date", date.date);
-    appendTag(out, "Round", "?");
-    appendTag(out, "White", tagValue(headerText(headers.whiteLine, "White")));
-    appendTag(out, "Black", tagValue(headerText(headers.blackLine, "Black")));
-    appendTag(out, "Result", result);
+    game.result = pgnResult(record);
+    game.tags = {
+        {"Event", recordTagValue(headerText(headers.titleLine, "Title"))},
+        {"Site", "?"},
+        {"Date", date.date},
+        {"Round", "?"},
+        {"White", recordTagValue(headerText(headers.whiteLine, "White"))},
+        {"Black", recordTagValue(headerText(headers.blackLine, "Black"))},
+        {"Result", game.result},
+    };
     if (date.utc && date.known)
-        appendTag(out, "UTCDate", date.date);
+        game.tags.push_back({"UTCDate", date.date});
     if (date.utc && !date.time.empty())
-        appendTag(out, "UTCTime", date.time);
+        game.tags.push_back({"UTCTime", date.time});
+    game.mainLine.moves.resize(record.moves.size());
+    for (std::size_t k = 0; k < record.moves.size(); ++k) {
+        game.mainLine.moves[k].move = record.moves[k];
+        game.mainLine.moves[k].san = record.san[k];
+    }
+    if (!record.ended && record.stopIndex >= 0)
+        game.mainLine.stop = LineStop{static_cast<std::size_t>(record.stopIndex), windows1252ToUtf8(record.stopToken),
+                                      windows1252ToUtf8(record.stopReason)};
+    return game;
+}
+
+Game gameFromRecord(const PgnHeaders &headers, const std::vector<std::string> &tokens) {
+    return gameFromRecord(headers, gameFromTokens(tokens));
+}
+
+std::string toPgn(const Game &game) {
+    std::string out;
+    out.reserve(400 + game.plies() * 7);
+    const std::string_view result = isResult(game.result) ? std::string_view(game.result) : "*";
+    for (const std::string_view name : kRoster) {
+        const std::string *value = game.tag(name);
+        if (name == "Result")
+            appendTag(out, name, result);
+        else
+            appendTag(out, name, value ? std::string_view(*value) : name == "Date" ? "????.??.??" : "?");
+    }
+    if (game.setUp) {
+        appendTag(out, "SetUp", "1");
+        appendTag(out, "FEN", game.start.toFen());
+    }
+    for (const TagPair &tag : game.tags) {
+        const bool written = std::find(kRoster.begin(), kRoster.end(), tag.name) != kRoster.end() ||
+                             tag.name == "SetUp" || tag.name == "FEN";
+        if (!written)
+            appendTag(out, tag.name, tag.value);
+    }
     out += '\n';
 
     LineWriter lines(out);
-    for (std::size_t k = 0; k < game.san.size(); ++k) {
-        if (k % 2 == 0)
-            lines.word(std::to_string(k / 2 + 1) + ".");
-        lines.word(game.san[k]);
+    bool numberFirst = false;
+    if (!game.gameComment.empty()) {
+        writeComment(lines, game.gameComment);
+        numberFirst = true;
     }
-    if (!game.ended) {
-        // A comment ends at the first "}", so the record's text may not bring one.
-        std::string comment = "{" + describeStop(game) + "}";
-        for (std::size_t i = 1; i + 1 < comment.size(); ++i) {
-            if (comment[i] == '{' || comment[i] == '}')
-                comment[i] = comment[i] == '{' ? '(' : ')';
-            else if (static_cast<unsigned char>(comment[i]) < 0x20 || comment[i] == 0x7F)
-                comment[i] = ' ';
-        }
-        for (const std::string_view w : words(comment))
-            lines.word(w);
-    }
+    writeLine(lines, game.mainLine, game.start, numberFirst || !game.whiteStarts());
     lines.word(result);
     lines.end();
     out += '\n';

@@ -1,6 +1,8 @@
 #pragma once
-// One record's game as PGN text, UTF-8.
+// PGN out: a record's game as the one game model, and any game as PGN text,
+// UTF-8.
 
+#include "chess/game.h"
 #include "chess/record_game.h"
 
 #include <string>
@@ -16,12 +18,22 @@ struct PgnHeaders {
     std::string titleLine, whiteLine, blackLine, dateLine;
 };
 
-// Tag pairs in the PGN's order (Event, Site, Date, Round, White, Black, Result,
-// then UTCDate and UTCTime when the date line gives them), a blank line, the
-// movetext in SAN with move numbers in lines shorter than 80 characters, the
-// result, and a blank line. A game stopped at an illegal half-move ends with a
-// comment naming it (describeStop) and the result "*".
-std::string toPgn(const PgnHeaders &headers, const RecordGame &game);
+// The record's game: the tags in the PGN's order (Event, Site, Date, Round,
+// White, Black, Result, then UTCDate and UTCTime when the date line gives
+// them), the moves gameFromTokens plays from the start position, and where
+// they stopped (the token and its reason in UTF-8). The result is pgnResult's.
+Game gameFromRecord(const PgnHeaders &headers, const RecordGame &game);
+Game gameFromRecord(const PgnHeaders &headers, const std::vector<std::string> &tokens);
+
+// A game in PGN's export format: the seven-tag roster in its order (values
+// the game lacks are "?", the date "????.??.??", the result the game's),
+// [SetUp "1"] and [FEN] for a set-up start, the game's other tags in their
+// order, a blank line, the movetext (move numbers, SAN, NAGs as $n, comments
+// in braces, variations in parentheses) in lines shorter than 80 characters,
+// the result, and a blank line. A line stopped at a move that could not be
+// played ends with a comment naming it (describeStop). Tag values are
+// escaped (\" and \\); control characters become spaces.
+std::string toPgn(const Game &game);
 
 // "1-0" or "0-1" when the last half-move mates, "1/2-1/2" on stalemate, else "*".
 std::string pgnResult(const RecordGame &game);

@@ -128,10 +128,10 @@ int convertToPgn(const std::vector<std::string> &paths, std::ostream &out, std::
             status = 1;
         }
         for (const GameRecord &record : read.records) {
-            const chess::RecordGame game = chess::gameFromTokens(record.tokens);
-            out << chess::toPgn(record.headers, game);
-            if (!game.ended) {
-                err << path << ": " << chess::describeStop(game) << '\n';
+            const chess::Game game = chess::gameFromRecord(record.headers, record.tokens);
+            out << chess::toPgn(game);
+            if (game.stop()) {
+                err << path << ": " << chess::describeStop(game.start, *game.stop()) << '\n';
                 status = 1;
             }
         }

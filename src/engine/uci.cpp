@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace quorvane::engine {
 
@@ -117,19 +118,29 @@ UciMessage parseUciLine(std::string_view line) {
     return message;
 }
 
+namespace {
+
+// -value, except that the most negative int becomes the most positive one
+// instead of overflowing back to itself, so a score never flips its sign.
+int negated(int value) {
+    return value == std::numeric_limits<int>::min() ? std::numeric_limits<int>::max() : -value;
+}
+
+} // namespace
+
 std::optional<Score> whiteScore(const UciInfo &info, bool whiteToMove) {
     Score score;
     if (info.scoreMate) {
         const int m = *info.scoreMate;
         score.isMate = true;
-        score.mate = m < 0 ? -m : m;
+        score.mate = m < 0 ? negated(m) : m;
         // Mate 0 means the side to move is mated, as does a negative count.
         const bool moverMates = m > 0;
         score.whiteMates = moverMates == whiteToMove;
         return score;
     }
     if (info.scoreCp) {
-        score.centipawns = whiteToMove ? *info.scoreCp : -*info.scoreCp;
+        score.centipawns = whiteToMove ? *info.scoreCp : negated(*info.scoreCp);
         return score;
     }
     return std::nullopt;

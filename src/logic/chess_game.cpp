@@ -5,12 +5,20 @@
 
 namespace quorvane {
 
-const chess::RecordGame &ChsMain::ChessGame() {
+const chess::Game &ChsMain::ChessGame() {
     if (!chessGame_ || chessGameRevision_ != lstFieldsList.Revision()) {
-        chessGame_ = chess::gameFromTokens(lstFieldsList.Items());
+        chess::RecordGame record = chess::gameFromTokens(lstFieldsList.Items());
+        chessGame_ = chess::gameFromRecord(PgnHeadersOf(m_), record);
+        // The record's game plays them already; no need to play them again.
+        chessPositions_ = std::move(record.positions);
         chessGameRevision_ = lstFieldsList.Revision();
     }
     return *chessGame_;
+}
+
+const std::vector<chess::Position> &ChsMain::ChessPositions() {
+    ChessGame();
+    return chessPositions_;
 }
 
 chess::PgnHeaders PgnHeadersOf(const Module1 &m) {

@@ -81,9 +81,13 @@ public:
     void StepBack();
     void HighlightMoveLine();
 
-    // The hidden list's half-moves as a game of chess, made on first use and
-    // kept until the list changes (a new load).
-    const chess::RecordGame &ChessGame();
+    // The loaded record as a game of chess (its headers as tags, the hidden
+    // list's half-moves as moves), made on first use and kept until the list
+    // changes (a new load).
+    const chess::Game &ChessGame();
+    // The positions of ChessGame()'s main line: [0] the start, [k] after k
+    // half-moves; kept with it.
+    const std::vector<chess::Position> &ChessPositions();
 
     // What the engines found in the loaded game: one evaluation per position of
     // its main line. It belongs to the game, not to the Analysis window, so it
@@ -114,7 +118,8 @@ private:
     // passant (then it goes back beside the capturing pawn, not onto its square).
     std::array<std::int64_t, board::kPieceCount> promotedAt_;
     std::array<bool, board::kPieceCount> takenEnPassant_{};
-    std::optional<chess::RecordGame> chessGame_;
+    std::optional<chess::Game> chessGame_;
+    std::vector<chess::Position> chessPositions_;
     std::uint64_t chessGameRevision_ = 0;
     engine::GameAnalysis analysis_;
     std::optional<std::uint64_t> analysisRevision_;

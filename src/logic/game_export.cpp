@@ -32,17 +32,18 @@ std::string ErrnoReason(int error) {
 std::string RecordPgn(ChsMain &form) {
     if (!RecordLoaded(form))
         return {};
-    return chess::toPgn(PgnHeadersOf(form.module()), form.ChessGame());
+    return chess::toPgn(form.ChessGame());
 }
 
 BoardFen PositionFen(ChsMain &form) {
     if (!RecordLoaded(form))
         return {{}, "No game is loaded"};
-    const chess::RecordGame &game = form.ChessGame();
+    const chess::Game &game = form.ChessGame();
+    const std::vector<chess::Position> &positions = form.ChessPositions();
     const auto at = static_cast<std::size_t>(form.Position());
-    if (at < game.positions.size())
-        return {game.positions[at].toFen(), {}};
-    return {{}, "Not a legal chess position: " + chess::describeStop(game)};
+    if (at < positions.size())
+        return {positions[at].toFen(), {}};
+    return {{}, "Not a legal chess position: " + (game.stop() ? chess::describeStop(game.start, *game.stop()) : "")};
 }
 
 std::string PgnPathFor(const std::string &recordPath) {

@@ -1,6 +1,6 @@
 #include "ui/analysis_window.h"
 
-#include "chess/record_game.h"
+#include "chess/game.h"
 #include "engine/line.h"
 #include "engine/review.h"
 #include "ui/analysis_widgets.h"
@@ -88,14 +88,8 @@ AnalysisWindow::AnalysisWindow(FrmChsMain &main, AnalysisOptions options)
     });
     buildWidgets();
     shareMainWindowKeys();
-    // Beside the main window, on its right, as far as the screen allows.
-    const QRect mainFrame = main.frameGeometry();
-    QPoint at(mainFrame.right() + 8, mainFrame.top());
-    if (const QScreen *screen = main.screen()) {
-        const QRect free = screen->availableGeometry();
-        at.setX(std::max(free.left(), std::min(at.x(), free.right() + 1 - width())));
-    }
-    move(at);
+    // Beside the main window, or over it where the screen has no room beside.
+    placeBeside(*this, main);
     startEngines();
     follow();
 }
@@ -362,16 +356,18 @@ void AnalysisWindow::engineFailed(const QString &message) {
 
 void AnalysisWindow::restartGraph() {
     ChsMain &core = main_.core();
-    const chess::RecordGame &game = core.ChessGame();
-    positions_ = game.positions;
-    moves_ = game.moves;
+    const chess::Game &game = core.ChessGame();
+    positions_ = core.ChessPositions();
+    moves_.clear();
     std::vector<MoveCell> cells;
-    cells.reserve(moves_.size());
-    for (std::size_t i = 0; i < moves_.size(); ++i) {
+    cells.reserve(game.mainLine.moves.size());
+    for (std::size_t i = 0; i < game.mainLine.moves.size() && i + 1 < positions_.size(); ++i) {
         const chess::Position &before = positions_[i];
+        const chess::MoveNode &node = game.mainLine.moves[i];
+        moves_.push_back(node.move);
         MoveCell cell;
         cell.path.played = i + 1;
-        cell.san = QString::fromStdString(game.san[i]);
+        cell.san = QString::fromStdString(node.san);
         cell.moveNumber = before.fullmoveNumber();
         cell.white = before.sideToMove() == chess::Color::White;
         cells.push_back(std::move(cell));
@@ -497,7 +493,9 @@ void AnalysisWindow::follow() {
         liveId_ = -1;
         if (live_)
             live_->stop();
-        const QString reason = QString::fromStdString(chess::describeStop(core.ChessGame()));
+        const chess::Game &game = core.ChessGame();
+        const QString reason =
+            game.stop() ? QString::fromStdString(chess::describeStop(game.start, *game.stop())) : QString();
         clearLive(reason.isEmpty() ? QStringLiteral("Not a legal chess position.")
                                    : QStringLiteral("Not a legal chess position: %1").arg(reason));
         showMoveDetail();

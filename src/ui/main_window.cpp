@@ -1,18 +1,19 @@
 #include "ui/main_window.h"
 
-#include "mail/gmime_parser.h"
+#include "mail/mail_module.h"
 #include "platform/qt/qt_dialogs.h"
+#include "logic/window_scale.h"
 #include "platform/twips.h"
 #include "ui/about_window.h"
 #include "ui/analysis_window.h"
 #include "ui/art/icons.h"
-#include "ui/board_layer.h"
 #include "ui/board_view.h"
 #include "ui/classic_controls.h"
 #include "ui/export_commands.h"
 #include "ui/fonts.h"
 #include "ui/game_chooser.h"
 #include "ui/help_window.h"
+#include "ui/keys_window.h"
 #include "ui/refreshing_box.h"
 #include "ui/text_codec.h"
 
@@ -24,6 +25,8 @@
 #include <QListView>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -57,19 +60,35 @@ private:
 
 namespace {
 
-constexpr int kClientWidth = 10290;
-constexpr int kClientHeight = 8085;
 constexpr QPoint kClientTopLeft{2445, 2040};
 // The auto-sizing labels keep their right edge here and grow to the left.
 constexpr int kLabelsRightEdge = 7200 + 60;
 // An auto-sizing label's width while it is empty.
 constexpr int kEmptyLabelWidth = 60;
 
-const QColor kTeal{0, 64, 64};
-const QColor kBarGreen{0, 128, 0};
-const QColor kOrange{255, 128, 0};
 // The classic desktop's application-workspace grey, which Qt's palette lacks.
 const QColor kAppWorkspace{171, 171, 171};
+
+} // namespace
+
+void placeBeside(QWidget &window, const QWidget &main) {
+    const QScreen *screen = main.screen();
+    if (!screen)
+        return;
+    const QRect free = screen->availableGeometry();
+    const QRect frame = main.frameGeometry();
+    const QSize size = window.size().isValid() && !window.size().isEmpty() ? window.size() : window.sizeHint();
+    // Never larger than the screen's free area.
+    const QSize shown(std::min(size.width(), free.width()), std::min(size.height(), free.height()));
+    if (shown != window.size())
+        window.resize(shown);
+    const PixelRect at = PlaceBeside({frame.x(), frame.y(), frame.width(), frame.height()},
+                                     {shown.width(), shown.height()},
+                                     {free.x(), free.y(), free.width(), free.height()});
+    window.move(at.x, at.y);
+}
+
+namespace {
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text = {}) {
     auto *label = new QLabel(text, parent);
@@ -92,25 +111,23 @@ FrmChsMain::FrmChsMain(Module1 &module, FileDialog *dialog, MessageBox *box)
     setObjectName(QStringLiteral("frmChsMain"));
     setWindowTitle(QStringLiteral("Quorvane"));
     setWindowIcon(art::mainWindowIcon());
-    // Fixed size: no sizing frame and no maximise box; the title bar stays so the
-    // window can be moved, and closing it is File > Exit.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     installClassicFonts();
-    mailParser_ = std::make_unique<mail::GMimeMessageParser>();
+    mailParser_ = std::make_unique<mail::ModuleMessageParser>(mail::modulePathsBesideProgram());
     core_.MailParser = mailParser_.get();
     setMailSeams(nullptr, nullptr);
     buildMenus();
     buildControls();
     buildViewer();
 
+    // The designed size and place, unless the screen is too small for them.
     const int menuHeight = menuBar()->sizeHint().height();
-    const QSize client(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
-    setFixedSize(client.width(), client.height() + menuHeight);
+    setMinimumSize(ScaledPixels(kMainClientWidth, kMinScale), ScaledPixels(kMainClientHeight, kMinScale) + menuHeight);
     setGeometry(QRect(QPoint(TwipsToPixels(kClientTopLeft.x()), TwipsToPixels(kClientTopLeft.y()) - menuHeight),
-                      size()));
+                      QSize(TwipsToPixels(kMainClientWidth), TwipsToPixels(kMainClientHeight) + menuHeight)));
+    fitOnScreen();
 
     core_.Form_Initialize();
+    built_ = true;
     refresh();
     lstMoveList_->setFocus();
 }
@@ -141,90 +158,62 @@ void FrmChsMain::buildMenus() {
     QAction *help0 = help->addAction(QStringLiteral("&Help"), this, &FrmChsMain::mnuHelp0_Click);
     help0->setObjectName(QStringLiteral("mnuHelp0"));
     help0->setShortcut(QKeySequence(Qt::Key_F1));
+    QAction *keys = help->addAction(QStringLiteral("&Keys and Features"), this, &FrmChsMain::mnuKeys_Click);
+    keys->setObjectName(QStringLiteral("mnuKeys"));
     QAction *about = help->addAction(QStringLiteral("&About Quorvane..."), this, &FrmChsMain::mnuAbout_Click);
     about->setObjectName(QStringLiteral("mnuAbout"));
 }
 
+void FrmChsMain::place(QWidget *widget, QRect twips, const QString &family, double points) {
+    placed_.push_back({widget, twips, family, points});
+}
+
 void FrmChsMain::buildControls() {
-    auto *client = new QWidget(this);
-    client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
-    client->setAutoFillBackground(true);
-    QPalette teal = client->palette();
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("client"));
+    client_->setAutoFillBackground(true);
+    QPalette teal = client_->palette();
     teal.setColor(QPalette::Window, kTeal);
-    client->setPalette(teal);
-    setCentralWidget(client);
+    client_->setPalette(teal);
+    setCentralWidget(client_);
 
     const QPalette system = QApplication::palette();
-    const QFont labelFont = classicFont(QStringLiteral("Tahoma"), 11.25);
-    const QFont coordinateFont = classicFont(QStringLiteral("MS Sans Serif"), 12);
+    const QString tahoma = QStringLiteral("Tahoma");
+    const QString msSansSerif = QStringLiteral("MS Sans Serif");
 
     // Siblings are created back to front: a later widget lies over an earlier one.
-    auto *shape1 = new ShapeWidget(QRect(120, 240, 7335, 465), kBarGreen, 2, client);
-    shape1->setObjectName(QStringLiteral("Shape1"));
-    (new LineWidget({840, 7500}, {7080, 7500}, 2, QColor(), client))->setObjectName(QStringLiteral("Line5"));
-    (new LineWidget({300, 1560}, {300, 6960}, 2, QColor(), client))->setObjectName(QStringLiteral("Line4"));
-    new SquaresWidget(client);
-
-    // Rank labels "8" to "1" down the left, file labels "A" to "H" along the bottom.
-    QPalette coordinatePalette = system;
-    coordinatePalette.setColor(QPalette::Window, system.color(QPalette::Button));
-    coordinatePalette.setColor(QPalette::WindowText, system.color(QPalette::ButtonText));
-    for (int n = 1; n <= 16; ++n) {
-        const bool rank = n <= 8;
-        const QString caption = rank ? QString::number(9 - n) : QString(QChar(u'A' + (n - 9)));
-        auto *label = makeLabel(client, "", caption);
-        label->setObjectName(QStringLiteral("Label%1").arg(n));
-        label->setGeometry(rank ? twipsRect(120, 1560 + 720 * (n - 1), 375, 375)
-                                : twipsRect(840 + 840 * (n - 9), 7320, 375, 375));
-        label->setFont(coordinateFont);
-        label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setLineWidth(1);
-        label->setAutoFillBackground(true);
-        label->setPalette(coordinatePalette);
-    }
+    // The board view paints every drawing (squares, coordinates, pieces, bars and
+    // lines) in their designed order; the controls lie over it.
+    board_ = new BoardView(client_);
 
     QPalette playerPalette = system;
     playerPalette.setColor(QPalette::Window, kTeal);
     playerPalette.setColor(QPalette::WindowText, system.color(QPalette::HighlightedText));
-    lblWhitePlayer_ = makeLabel(client, "lblWhitePlayer");
-    lblBlackPlayer_ = makeLabel(client, "lblBlackPlayer");
+    lblWhitePlayer_ = makeLabel(client_, "lblWhitePlayer");
+    lblBlackPlayer_ = makeLabel(client_, "lblBlackPlayer");
     for (QLabel *label : {lblWhitePlayer_, lblBlackPlayer_}) {
-        label->setFont(labelFont);
         label->setAlignment(Qt::AlignRight | Qt::AlignTop);
         label->setAutoFillBackground(true);
         label->setPalette(playerPalette);
     }
-    lblDate_ = makeLabel(client, "lblDate");
-    lblDate_->setFont(labelFont);
+    lblDate_ = makeLabel(client_, "lblDate");
     lblDate_->setAlignment(Qt::AlignRight | Qt::AlignTop);
     lblDate_->setPalette(playerPalette); // transparent: the green bar shows through
+    // The auto-sizing labels are placed by refresh(); here only their font.
+    for (QLabel *label : {lblWhitePlayer_, lblBlackPlayer_, lblDate_})
+        place(label, {}, tahoma, 11.25);
 
-    for (int slot = 0; slot < board::kPieceCount; ++slot) {
-        const auto &piece = board::kPieceSlots[static_cast<std::size_t>(slot)];
-        auto *widget = new PieceWidget(piece.kind, piece.white, client);
-        widget->setObjectName(QStringLiteral("Image1_%1").arg(slot));
-        pieces_[static_cast<std::size_t>(slot)] = widget;
-    }
-
-    (new LineWidget({7440, 240}, {7440, 8040}, 2, QColor(), client))->setObjectName(QStringLiteral("Line1"));
-    (new ShapeWidget(QRect(7440, 720, 2775, 465), kOrange, 2, client))->setObjectName(QStringLiteral("Shape2"));
-
-    lblFileName_ = makeLabel(client, "lblFileName");
-    lblFileName_->setGeometry(twipsRect(7440, 720, 2770, 460));
-    lblFileName_->setFont(labelFont);
+    lblFileName_ = makeLabel(client_, "lblFileName");
+    place(lblFileName_, QRect(7440, 720, 2770, 460), tahoma, 11.25);
     lblFileName_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     QPalette filePalette = system;
     filePalette.setColor(QPalette::WindowText, system.color(QPalette::Light));
     lblFileName_->setPalette(filePalette);
 
-    auto *moveList = new ListBoxView(client);
+    auto *moveList = new ListBoxView(client_);
     lstMoveList_ = moveList;
     lstMoveList_->setObjectName(QStringLiteral("lstMoveList"));
-    lstMoveList_->setGeometry(twipsRect(7560, 1440, 2535, 5760));
-    lstMoveList_->setFont(coordinateFont);
-    moveList->trimToWholeRows();
+    place(lstMoveList_, QRect(7560, 1440, 2535, 5760), msSansSerif, 12);
     lstMoveList_->setSelectionMode(QAbstractItemView::SingleSelection);
     lstMoveList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstMoveList_->setUniformItemSizes(true); // rows are measured once, not per row
@@ -247,17 +236,15 @@ void FrmChsMain::buildControls() {
         refresh();
     });
 
-    const QFont buttonFont = classicFont(QStringLiteral("System"), 9.75);
-    cmdNext_ = new CommandButton(QStringLiteral("Next-->"), client);
+    const QString systemFont = QStringLiteral("System");
+    cmdNext_ = new CommandButton(QStringLiteral("Next-->"), client_);
     cmdNext_->setObjectName(QStringLiteral("cmdNext"));
-    cmdNext_->setGeometry(twipsRect(8880, 7560, 1215, 375));
-    cmdBack_ = new CommandButton(QStringLiteral("<--Back"), client);
+    place(cmdNext_, QRect(8880, 7560, 1215, 375), systemFont, 9.75);
+    cmdBack_ = new CommandButton(QStringLiteral("<--Back"), client_);
     cmdBack_->setObjectName(QStringLiteral("cmdBack"));
-    cmdBack_->setGeometry(twipsRect(7560, 7560, 1215, 375));
-    for (QPushButton *button : {cmdNext_, cmdBack_}) {
-        button->setFont(buttonFont);
+    place(cmdBack_, QRect(7560, 7560, 1215, 375), systemFont, 9.75);
+    for (QPushButton *button : {cmdNext_, cmdBack_})
         button->setAutoDefault(false);
-    }
     connect(cmdNext_, &QPushButton::clicked, this, [this] {
         core_.cmdNext_Click();
         refresh();
@@ -268,7 +255,7 @@ void FrmChsMain::buildControls() {
     });
 
     // Only a store for the half-moves: never shown, never enabled.
-    lstFieldsList_ = new QListView(client);
+    lstFieldsList_ = new QListView(client_);
     lstFieldsList_->setObjectName(QStringLiteral("lstFieldsList"));
     lstFieldsList_->setGeometry(twipsRect(8400, 120, 1695, 450));
     fieldsModel_ = new ListBoxModel(core_.lstFieldsList, this);
@@ -278,6 +265,118 @@ void FrmChsMain::buildControls() {
 
     setTabOrder(lstMoveList_, cmdNext_);
     setTabOrder(cmdNext_, cmdBack_);
+    applyScale(1.0);
+}
+
+void FrmChsMain::applyScale(double scale) {
+    scale_ = scale;
+    const QSize layout(ScaledPixels(kMainClientWidth, scale), ScaledPixels(kMainClientHeight, scale));
+    // Centred, the window's ground around it.
+    const QPoint origin(std::max(0, (client_->width() - layout.width()) / 2),
+                        std::max(0, (client_->height() - layout.height()) / 2));
+    board_->setScale(scale, origin);
+    for (const Placed &p : placed_) {
+        if (!p.family.isEmpty())
+            p.widget->setFont(classicFont(p.family, p.points * scale));
+        if (!p.twips.isEmpty())
+            p.widget->setGeometry(board_->rectAt(p.twips.x(), p.twips.y(), p.twips.width(), p.twips.height())
+                                      .translated(origin));
+    }
+    static_cast<ListBoxView *>(lstMoveList_)->trimToWholeRows();
+    // The labels that size themselves, and the elided file name, are measured again.
+    shownCaptions_.clear();
+    lblFileName_->setToolTip({});
+    if (built_) {
+        refresh();
+        const QModelIndexList rows = lstMoveList_->selectionModel()->selectedRows();
+        if (!rows.isEmpty())
+            lstMoveList_->scrollTo(rows.first());
+    }
+}
+
+double FrmChsMain::fitScale() const {
+    return FitScale({TwipsToPixels(kMainClientWidth), TwipsToPixels(kMainClientHeight)},
+                    {client_->width(), client_->height()});
+}
+
+void FrmChsMain::resizeEvent(QResizeEvent *event) {
+    QMainWindow::resizeEvent(event);
+    if (!client_)
+        return;
+    const bool fixedBySystem = isMaximized() || isFullScreen();
+    if (!fixedBySystem)
+        chosenScale_.reset();
+    const double fit = fitScale();
+    double scale = fit;
+    // A zoom that sized the window gets its own scale, not one rounded from the size.
+    if (pendingScale_ && client_->size() == QSize(ScaledPixels(kMainClientWidth, *pendingScale_),
+                                                  ScaledPixels(kMainClientHeight, *pendingScale_)))
+        scale = *pendingScale_;
+    else if (chosenScale_)
+        scale = std::min(*chosenScale_, fit);
+    pendingScale_.reset();
+    if (scale != scale_ || board_->pos() != QPoint((client_->width() - board_->width()) / 2,
+                                                   (client_->height() - board_->height()) / 2))
+        applyScale(scale);
+}
+
+void FrmChsMain::zoomTo(double scale) {
+    scale = std::clamp(scale, kMinScale, kMaxScale);
+    const int menuHeight = menuBar()->isVisible() ? menuBar()->height() : menuBar()->sizeHint().height();
+    const QScreen *screen = this->screen();
+    const QRect free = screen ? screen->availableGeometry() : QRect();
+    const QMargins frame = frameGeometry().size() == size()
+                               ? QMargins()
+                               : QMargins(geometry().left() - frameGeometry().left(),
+                                          geometry().top() - frameGeometry().top(),
+                                          frameGeometry().right() - geometry().right(),
+                                          frameGeometry().bottom() - geometry().bottom());
+    if (isMaximized() || isFullScreen()) {
+        chosenScale_ = std::min(scale, fitScale());
+        applyScale(*chosenScale_);
+        return;
+    }
+    if (!free.isEmpty()) {
+        // No larger than the screen's free area holds.
+        const PixelSize room{free.width() - frame.left() - frame.right(),
+                             free.height() - frame.top() - frame.bottom() - menuHeight};
+        scale = std::min(scale, FitScale({TwipsToPixels(kMainClientWidth), TwipsToPixels(kMainClientHeight)}, room));
+    }
+    const QSize client(ScaledPixels(kMainClientWidth, scale), ScaledPixels(kMainClientHeight, scale));
+    pendingScale_ = scale;
+    QRect wanted(geometry().topLeft(), QSize(client.width(), client.height() + menuHeight));
+    if (!free.isEmpty()) {
+        const PixelRect inside = PlaceInside(
+            {wanted.x() - frame.left(), wanted.y() - frame.top(), wanted.width() + frame.left() + frame.right(),
+             wanted.height() + frame.top() + frame.bottom()},
+            {free.x(), free.y(), free.width(), free.height()});
+        wanted.moveTopLeft(QPoint(inside.x + frame.left(), inside.y + frame.top()));
+    }
+    setGeometry(wanted);
+    if (client_->size() == client && scale != scale_)
+        applyScale(scale);
+    pendingScale_.reset();
+}
+
+void FrmChsMain::fitOnScreen() {
+    const QScreen *screen = this->screen();
+    if (!screen)
+        return;
+    const QRect free = screen->availableGeometry();
+    const int menuHeight = menuBar()->sizeHint().height();
+    const PixelSize room{free.width(), free.height() - menuHeight};
+    const double scale = std::min(1.0, FitScale({TwipsToPixels(kMainClientWidth), TwipsToPixels(kMainClientHeight)}, room));
+    const QSize size(ScaledPixels(kMainClientWidth, scale), ScaledPixels(kMainClientHeight, scale) + menuHeight);
+    const PixelRect inside =
+        PlaceInside({geometry().x(), geometry().y(), size.width(), size.height()},
+                    {free.x(), free.y(), free.width(), free.height()});
+    pendingScale_ = scale;
+    setGeometry(inside.x, inside.y, inside.width, inside.height);
+    if (client_->size() != QSize(ScaledPixels(kMainClientWidth, scale), ScaledPixels(kMainClientHeight, scale)))
+        pendingScale_.reset();
+    else if (scale != scale_)
+        applyScale(scale);
+    pendingScale_.reset();
 }
 
 bool FrmChsMain::eventFilter(QObject *watched, QEvent *event) {
@@ -296,17 +395,18 @@ void FrmChsMain::placeAutoSizeLabel(QLabel *label, const std::string &caption, i
     // What the label shows depends on the start of its caption only, so only that
     // is compared and converted: a caption of megabytes costs nothing per refresh.
     const std::string_view shown = std::string_view(caption).substr(0, kShownChars + 1);
-    std::string &seen = shownCaptions_[label];
-    if (seen != shown || label->width() == 0) {
-        seen.assign(shown);
+    const auto seen = shownCaptions_.find(label);
+    if (seen == shownCaptions_.end() || seen->second != shown) {
+        shownCaptions_[label].assign(shown);
         const QString text = shownWindows1252(shown);
         label->setText(text);
-        const int width = text.isEmpty() ? TwipsToPixels(kEmptyLabelWidth)
-                                         : label->fontMetrics().horizontalAdvance(text);
+        const int width =
+            text.isEmpty() ? board_->px(kEmptyLabelWidth) : label->fontMetrics().horizontalAdvance(text);
         // Sized to the text both ways, as the label is auto-sizing; the designed
         // height stays while it is empty.
-        const int height = text.isEmpty() ? TwipsToPixels(heightTwips) : label->fontMetrics().height();
-        label->setGeometry(TwipsToPixels(kLabelsRightEdge) - width, TwipsToPixels(topTwips), width, height);
+        const int height = text.isEmpty() ? board_->px(heightTwips) : label->fontMetrics().height();
+        label->setGeometry(QRect(board_->px(kLabelsRightEdge) - width, board_->px(topTwips), width, height)
+                               .translated(board_->pos()));
     }
 }
 
@@ -333,18 +433,26 @@ void FrmChsMain::selectInView(std::int64_t row) {
     syncingSelection_ = false;
 }
 
+bool FrmChsMain::boardFlipped() const { return board_->flipped(); }
+
 void FrmChsMain::refresh() {
-    for (std::size_t slot = 0; slot < pieces_.size(); ++slot) {
-        const auto &piece = core_.Image1[slot];
-        pieces_[slot]->placeAt(board_->viewLeft(piece.Left), board_->viewTop(piece.Top));
-        pieces_[slot]->setKind(board::ShownKind(static_cast<int>(slot), piece));
-        if (pieces_[slot]->isHidden() == piece.Visible)
-            pieces_[slot]->setVisible(piece.Visible);
-    }
-    board_->showLastMove(core_);
+    board_->showPosition(core_);
     placeAutoSizeLabel(lblDate_, core_.lblDate.Caption, 360, 270);
-    placeAutoSizeLabel(lblBlackPlayer_, core_.lblBlackPlayer.Caption, 800, 375);
-    placeAutoSizeLabel(lblWhitePlayer_, core_.lblWhitePlayer.Caption, 1080, 270);
+    // The player at the top of the board is named in the upper place.
+    struct NamePlace {
+        int top, height;
+    };
+    constexpr NamePlace kUpper{800, 375}, kLower{1080, 270};
+    const bool flipped = board_->flipped();
+    const NamePlace black = flipped ? kLower : kUpper;
+    const NamePlace white = flipped ? kUpper : kLower;
+    if (flipped != namesFlipped_) {
+        namesFlipped_ = flipped;
+        shownCaptions_.erase(lblBlackPlayer_);
+        shownCaptions_.erase(lblWhitePlayer_);
+    }
+    placeAutoSizeLabel(lblBlackPlayer_, core_.lblBlackPlayer.Caption, black.top, black.height);
+    placeAutoSizeLabel(lblWhitePlayer_, core_.lblWhitePlayer.Caption, white.top, white.height);
     showFileName(core_.lblFileName.Caption);
     showTitle();
     moveModel_->sync();
@@ -426,10 +534,22 @@ void FrmChsMain::mnuHelp0_Click() {
     if (!help_) {
         help_ = new FrmQuorvane();
         help_->setAttribute(Qt::WA_DeleteOnClose);
+        placeBeside(*help_, *this);
     }
     help_->show();
     help_->raise();
     help_->activateWindow();
+}
+
+void FrmChsMain::mnuKeys_Click() {
+    // As the Help window: one at most, beside the main window, gone when closed.
+    if (!keys_) {
+        keys_ = new FrmKeys();
+        keys_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    keys_->show();
+    keys_->raise();
+    keys_->activateWindow();
 }
 
 void FrmChsMain::mnuAbout_Click() {

@@ -12,26 +12,27 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class QAbstractListModel;
 class QLabel;
 class QListView;
 class QPushButton;
 
-namespace quorvane::mail {
-class GMimeMessageParser;
-}
-
 namespace quorvane::ui {
 
-class BoardLayer;
-class PieceWidget;
+class BoardView;
 class ListBoxModel;
 class ExportCommands;
 class AnalysisWindow;
 struct AnalysisOptions;
+
+// Moves window next to main (on its right, else its left, else over it),
+// inside the screen's free area, shrinking it to that area if it is larger.
+void placeBeside(QWidget &window, const QWidget &main);
 
 class FrmChsMain : public QMainWindow {
     Q_OBJECT
@@ -47,6 +48,7 @@ public:
     void mnuOpen_Click();
     void mnuExit_Click();
     void mnuHelp0_Click();
+    void mnuKeys_Click();
     void mnuAbout_Click();
     void mnuAnalysis_Click();
 
@@ -57,8 +59,6 @@ public:
     // View > Analysis Lines: how many best lines the live analysis shows.
     int analysisLines() const { return analysisLines_; }
     void setAnalysisLines(int lines);
-    // View > Flip Board is on.
-    bool boardFlipped() const;
     // Edit > Paste Game: the game in the clipboard's text.
     void mnuPaste_Click();
 
@@ -79,17 +79,41 @@ public:
 
     // The Help window while it is open.
     QWidget *helpWindow() const { return help_; }
+    // The Keys and Features window while it is open.
+    QWidget *keysWindow() const { return keys_; }
 
     // Brings every widget in step with the logic's controls.
     void refresh();
 
+    // The painted board and everything drawn around it.
+    BoardView &boardView() const { return *board_; }
+    // True while the board is drawn with rank 1 at the top.
+    bool boardFlipped() const;
+
+    // The scale the designed layout is drawn at (1: the designed pixels).
+    double layoutScale() const { return scale_; }
+    // View > Zoom In, Zoom Out and Actual Size: the window takes the layout's
+    // size at the next step, as far as the screen allows; a maximised window
+    // keeps its size and draws the layout smaller or back up to its size.
+    void zoomTo(double scale);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildControls();
     void buildMenus();
+    // Places a control at its designed rectangle (twips) at the current scale,
+    // and keeps it there when the scale changes; font in points, if any.
+    void place(QWidget *widget, QRect twips, const QString &family = {}, double points = 0);
+    // Draws the layout at scale, centred in the client area.
+    void applyScale(double scale);
+    // The largest scale the client area holds the layout at.
+    double fitScale() const;
+    // Opens inside the screen's free area, at the largest scale up to 1 that fits.
+    void fitOnScreen();
     void placeAutoSizeLabel(QLabel *label, const std::string &caption, int topTwips, int heightTwips);
     void showFileName(const std::string &caption);
     void selectInView(std::int64_t row);
@@ -102,12 +126,26 @@ private:
     // The box the logic is given: it refreshes the view before it shows.
     std::unique_ptr<MessageBox> refreshingBox_;
     ChsMain core_;
-    std::unique_ptr<mail::GMimeMessageParser> mailParser_;
+    // The GMime parser, loaded when the first message needs it.
+    std::unique_ptr<MessageParser> mailParser_;
     std::unique_ptr<GameChooser> ownChooser_;
     std::unique_ptr<Clipboard> ownClipboard_;
     Clipboard *clipboard_ = nullptr;
 
-    std::array<PieceWidget *, board::kPieceCount> pieces_{};
+    BoardView *board_ = nullptr;
+    QWidget *client_ = nullptr;
+    struct Placed {
+        QWidget *widget;
+        QRect twips;
+        QString family;
+        double points;
+    };
+    std::vector<Placed> placed_;
+    double scale_ = 1.0;
+    // The scale a zoom asked for while the window could not change its size.
+    std::optional<double> chosenScale_;
+    // The scale a zoom resized the window for, until its resize arrives.
+    std::optional<double> pendingScale_;
     QLabel *lblWhitePlayer_ = nullptr;
     QLabel *lblBlackPlayer_ = nullptr;
     QLabel *lblDate_ = nullptr;
@@ -119,12 +157,14 @@ private:
     QPushButton *cmdNext_ = nullptr;
     QPushButton *cmdBack_ = nullptr;
     QPointer<QWidget> help_;
-    std::unique_ptr<BoardLayer> board_;
+    QPointer<QWidget> keys_;
     std::string titleName_; // the record name the title shows
     ExportCommands *export_ = nullptr;
     QPointer<AnalysisWindow> analysis_;
     int analysisLines_ = 1;
     bool syncingSelection_ = false;
+    bool namesFlipped_ = false;
+    bool built_ = false; // the constructor has run
     // The start of each auto-sizing label's caption as last shown.
     std::unordered_map<const QLabel *, std::string> shownCaptions_;
 };

@@ -1,8 +1,8 @@
 // The main window's viewing aids beside its designed events: stepping by key and
 // wheel, the View menu (flip, last-move mark), drops and the title.
 
+#include "logic/window_scale.h"
 #include "ui/analysis_window.h"
-#include "ui/board_layer.h"
 #include "ui/board_view.h"
 #include "ui/main_window.h"
 #include "ui/text_codec.h"
@@ -19,14 +19,7 @@
 namespace quorvane::ui {
 
 void FrmChsMain::buildViewer() {
-    // The squares widget buildControls made under this name.
-    auto *squares = static_cast<SquaresWidget *>(centralWidget()->findChild<QWidget *>(QStringLiteral("sqrSpace")));
-    std::array<QLabel *, 16> coordinates{};
-    for (int n = 1; n <= 16; ++n)
-        coordinates[static_cast<std::size_t>(n - 1)] =
-            centralWidget()->findChild<QLabel *>(QStringLiteral("Label%1").arg(n));
-    board_ = std::make_unique<BoardLayer>(*squares, coordinates);
-    new ViewerInput(*this, {lstMoveList_, cmdNext_, cmdBack_}, squares);
+    new ViewerInput(*this, {lstMoveList_, cmdNext_, cmdBack_}, board_);
 
     auto *view = new QMenu(QStringLiteral("&View"), this);
     view->setObjectName(QStringLiteral("mnuView"));
@@ -47,6 +40,17 @@ void FrmChsMain::buildViewer() {
         refresh();
     });
     view->addSeparator();
+    QAction *zoomIn = view->addAction(QStringLiteral("Zoom &In"), this, [this] { zoomTo(ZoomedIn(scale_)); });
+    zoomIn->setObjectName(QStringLiteral("mnuZoomIn"));
+    // Ctrl+= as well: the same key without Shift on most keyboards.
+    zoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    QAction *zoomOut = view->addAction(QStringLiteral("Zoom &Out"), this, [this] { zoomTo(ZoomedOut(scale_)); });
+    zoomOut->setObjectName(QStringLiteral("mnuZoomOut"));
+    zoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    QAction *actual = view->addAction(QStringLiteral("Actual &Size"), this, [this] { zoomTo(1.0); });
+    actual->setObjectName(QStringLiteral("mnuActualSize"));
+    actual->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    view->addSeparator();
     QAction *analysis = view->addAction(QStringLiteral("&Analysis"), this, &FrmChsMain::mnuAnalysis_Click);
     analysis->setObjectName(QStringLiteral("mnuAnalysis"));
     analysis->setShortcut(Qt::Key_F3);
@@ -65,8 +69,6 @@ void FrmChsMain::buildViewer() {
     const auto *help = menuBar()->findChild<QMenu *>(QStringLiteral("mnuHelp"));
     menuBar()->insertMenu(help ? help->menuAction() : nullptr, view);
 }
-
-bool FrmChsMain::boardFlipped() const { return board_->flipped(); }
 
 void FrmChsMain::stepBy(int count) {
     for (int i = 0; i < count; ++i)

@@ -1,5 +1,6 @@
 #include "ui/viewer_input.h"
 
+#include "ui/board_view.h"
 #include "ui/main_window.h"
 #include "ui/text_codec.h"
 
@@ -35,6 +36,10 @@ bool ViewerInput::eventFilter(QObject *watched, QEvent *event) {
         return watched != board_ && keyPress(static_cast<const QKeyEvent &>(*event));
     case QEvent::Wheel:
         if (watched != board_)
+            return false;
+        // Over the squares only, not the bars and coordinates around them.
+        if (const auto *view = qobject_cast<const BoardView *>(board_);
+            view && view->squareAt(static_cast<const QWheelEvent *>(event)->position()) < 0)
             return false;
         wheel(static_cast<const QWheelEvent &>(*event));
         return true;

@@ -5,14 +5,21 @@
 //                0.2 s before its bestmove, as a busy engine does
 //   crash        dies as soon as a search starts
 //   hang         never answers isready
-//   ignorequit   does not end on quit (it has to be killed)
-// Its score is ten centipawns times the position's move number, so a test can
-// tell which position a line was searched in, unless $FAKE_UCI_SCORES names a
-// file of known answers, one a line: the position's FEN, a tab, the score from
-// the side to move ("cp 35" or "mate -2"), a tab and the line in UCI moves. A
-// position the file does not name gets the move-number score.
-// "setoption name MultiPV value N" makes every search print N lines, line i
-// ten centipawns worse than line i - 1 and starting with another move.
+//   ignorequit   does not end on quit or at the end of its input (it has to be killed)
+//   nobestmove   a search with a node budget never ends (no bestmove)
+//   longline     starts a search with 2 MiB of output that never ends its line
+//   flood        a search writes info lines as fast as it can until stop
+//   random       answers a search after 0 to 30 ms, so that searches in several
+//                engines end in no set order; its score is also 5 centipawns
+//                higher with Black to move
+// Its score is ten centipawns times the position's move number (from the side
+// to move), so a test can tell which position a line was searched in, unless
+// $FAKE_UCI_SCORES names a file of known answers, one a line: the position's
+// FEN, a tab, the score from the side to move ("cp 35" or "mate -2"), a tab and
+// the line in UCI moves. A position the file does not name gets the move-number
+// score. "setoption name MultiPV value N" makes every search print N lines,
+// line i ten centipawns worse than line i - 1 and starting with another move.
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -20,9 +27,11 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -63,12 +72,15 @@ int main() {
     std::ofstream log;
     if (logPath)
         log.open(logPath, std::ios::app);
+    std::mt19937 random(std::random_device{}());
 
     const std::map<std::string, Answer> answers = readAnswers();
     int score = 0;
     int lines = 1;
     const Answer *answer = nullptr;
     bool searching = false;
+    std::atomic<bool> flooding = false;
+    std::thread flood;
     std::string line;
     while (std::getline(std::cin, line)) {
         if (log.is_open())
@@ -85,14 +97,18 @@ int main() {
             if (mode != "hang")
                 say("readyok");
         } else if (command == "position") {
-            // position fen <6 fields>: the last field is the move number
-            std::string word, last, fen;
+            // position fen <6 fields>: the side to move is the third word, the move number the last
+            std::string word;
             words >> word; // fen
-            while (words >> word) {
+            std::vector<std::string> fields;
+            std::string fen;
+            for (; words >> word;) {
+                fields.push_back(word);
                 fen += (fen.empty() ? "" : " ") + word;
-                last = word;
             }
-            score = 10 * std::atoi(last.c_str());
+            score = fields.empty() ? 0 : 10 * std::atoi(fields.back().c_str());
+            if (mode == "random" && fields.size() >= 2 && fields[1] == "b")
+                score += 5;
             const auto found = answers.find(fen);
             answer = found == answers.end() ? nullptr : &found->second;
         } else if (command == "setoption") {
@@ -120,6 +136,21 @@ int main() {
                 continue;
             }
             const std::string cp = " score cp " + std::to_string(score);
+            if (mode == "longline") {
+                std::cout << "info string " << std::string(2 << 20, 'x') << std::flush;
+                continue;
+            }
+            if (mode == "flood") {
+                flooding = true;
+                flood = std::thread([&flooding, cp] {
+                    const std::string info = "info depth 5 multipv 1" + cp + " nodes 100 pv e2e4 e7e5\n";
+                    while (flooding)
+                        std::fwrite(info.data(), 1, info.size(), stdout);
+                    std::fflush(stdout);
+                });
+                searching = true;
+                continue;
+            }
             say("info depth 1 seldepth 1 multipv 1" + cp + " nodes 20 nps 1000 time 1 pv e2e4 e7e5");
             say("info depth 2 seldepth 3 multipv 1" + cp + " upperbound nodes 40 pv e2e4");
             say("info depth 2 seldepth 3 multipv 1" + cp + " nodes 60 nps 1000 time 2 pv e2e4 e7e5 g1f3");
@@ -128,11 +159,19 @@ int main() {
                     std::to_string(score - 10 * (i - 1)) + " nodes 60 pv " + kOtherFirstMoves[i - 1] + " e7e5");
             if (kind == "infinite") {
                 searching = true;
+            } else if (mode == "nobestmove") {
+                searching = true;
             } else {
+                if (mode == "random")
+                    std::this_thread::sleep_for(std::chrono::milliseconds(random() % 31));
                 say("bestmove e2e4 ponder e7e5");
             }
         } else if (command == "stop") {
-            if (searching) {
+            if (flooding) {
+                flooding = false;
+                flood.join();
+            }
+            if (searching && mode != "nobestmove") {
                 searching = false;
                 say("info depth 3" + std::string(" score cp ") + std::to_string(score) + " nodes 80 pv e2e4");
                 if (mode == "slowstop")
@@ -141,8 +180,12 @@ int main() {
             }
         } else if (command == "quit") {
             if (mode != "ignorequit")
-                return 0;
+                break;
         }
+    }
+    if (flooding) {
+        flooding = false;
+        flood.join();
     }
     if (mode == "ignorequit") {
         for (;;)

@@ -1,6 +1,7 @@
 // Renders a window to a PNG, for looking at the layout and for the README's
 // screenshot: snapshot OUT.png [RECORD [HALF-MOVES [--flipped]]] shows the main
-// window, snapshot OUT.png --about and snapshot OUT.png --help-window the other two,
+// window, snapshot OUT.png --about, snapshot OUT.png --help-window and
+// snapshot OUT.png --keys-window the other three,
 // snapshot OUT.png --chooser the mailbox's game chooser with three games.
 // With QUORVANE_SNAPSHOT_MENU=mnuEdit (a menu's object name) that menu is drawn
 // open over the main window.
@@ -9,6 +10,7 @@
 #include "ui/fonts.h"
 #include "ui/game_chooser.h"
 #include "ui/help_window.h"
+#include "ui/keys_window.h"
 #include "ui/main_window.h"
 
 #include <QAction>
@@ -40,11 +42,14 @@ int main(int argc, char **argv) {
         QApplication::processEvents();
         return chooser.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
     }
-    if (what == QLatin1String("--about") || what == QLatin1String("--help-window")) {
+    if (what == QLatin1String("--about") || what == QLatin1String("--help-window") ||
+        what == QLatin1String("--keys-window")) {
         quorvane::ui::installClassicFonts();
         std::unique_ptr<QWidget> window;
         if (what == QLatin1String("--about"))
             window = std::make_unique<quorvane::ui::FrmAbout>();
+        else if (what == QLatin1String("--keys-window"))
+            window = std::make_unique<quorvane::ui::FrmKeys>();
         else
             window = std::make_unique<quorvane::ui::FrmQuorvane>();
         window->show();
