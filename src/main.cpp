@@ -1,4 +1,6 @@
+#include "cli/analyse.h"
 #include "cli/command_line.h"
+#include "cli/pgn_files.h"
 #include "cli/to_pgn.h"
 #include "game/module1.h"
 #include "mail/gmime_parser.h"
@@ -50,6 +52,24 @@ int main(int argc, char *argv[]) {
         {
             quorvane::mail::GMimeMessageParser mail;
             return quorvane::cli::convertToPgn(command.files, std::cout, std::cerr, &mail);
+        }
+    case Action::List:
+        std::ios::sync_with_stdio(false);
+        {
+            quorvane::mail::GMimeMessageParser mail;
+            return quorvane::cli::listGames(command.files, std::cout, std::cerr, &mail);
+        }
+    case Action::Analyse:
+    case Action::Report:
+        std::ios::sync_with_stdio(false);
+        {
+            quorvane::mail::GMimeMessageParser mail;
+            quorvane::cli::AnalyseOptions options;
+            options.output = command.action == Action::Report ? quorvane::cli::AnalyseOptions::Output::Report
+                                                              : quorvane::cli::AnalyseOptions::Output::AnnotatedPgn;
+            options.nodes = command.nodes;
+            options.jobs = command.jobs;
+            return quorvane::cli::analyseFiles(command.files, options, std::cout, std::cerr, &mail);
         }
     case Action::Window:
         break;

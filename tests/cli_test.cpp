@@ -72,6 +72,8 @@ TEST_F(Program, RunsWithoutADisplay) {
         {"version", "--version", 0, 0, "Quorvane " QUORVANE_VERSION "\n", ""},
         {"unknown option", "--flip", 1, 0, "", "Unknown option 'flip'.\n"},
         {"to-pgn without files", "--to-pgn", 1, 0, "", "?"},
+        {"list without files", "--list", 1, 0, "", "?"},
+        {"list and to-pgn at once", "--list --to-pgn file1.txt", 1, 0, "", "?"},
         {"two games in order", "--to-pgn file1.txt game_015.txt", 0, 2, "[Result ", ""},
         {"missing file", "--to-pgn missing.txt", 1, 0, "", "missing.txt: no such file\n"},
         {"not a record", "--to-pgn short.txt", 1, 0, "", "short.txt: fewer than 6 lines\n"},
@@ -91,6 +93,38 @@ TEST_F(Program, RunsWithoutADisplay) {
         else
             EXPECT_EQ(run.err, row.err) << row.name;
     }
+}
+
+const char *const kDatabase = "[Event \"A\"]\n[White \"w1\"]\n[Black \"b1\"]\n[Result \"1-0\"]\n\n"
+                              "1. e4 e5 2. Qh5 Nc6 3. Bc4 Nf6 4. Qxf7# 1-0\n\n"
+                              "[Event \"B\"]\n[White \"w2\"]\n[Black \"b2\"]\n\n1. e4 e5 2. Ke3 *\n\n"
+                              "[Event \"C\"]\n[Variant \"Atomic\"]\n\n1. e4 *\n";
+
+TEST_F(Program, ReadsPgnFiles) {
+    Write("db.pgn", kDatabase);
+    Write("file1.txt", testing::ReadTestData("file1.txt"));
+    const Outcome converted = Quorvane("--to-pgn db.pgn");
+    EXPECT_EQ(converted.status, 1);
+    EXPECT_EQ(Count(converted.out, "[Event "), 2u);
+    EXPECT_EQ(converted.err, "db.pgn: game 2: half-move 3 (2. Ke3): Ke3 is not a legal move\n"
+                             "db.pgn: game 3: not a standard chess game: Variant \"Atomic\"\n");
+    EXPECT_NE(converted.out.find("[ECO \"C20\"]\n"), std::string::npos) << converted.out;
+    EXPECT_NE(converted.out.find("\n1. e4 e5 2. Qh5 Nc6 3. Bc4 Nf6 4. Qxf7# 1-0\n"), std::string::npos);
+    EXPECT_NE(converted.out.find("1. e4 e5 {half-move 3 (2. Ke3): Ke3 is not a legal move} *"), std::string::npos);
+
+    // What it writes is PGN it reads back to the same text.
+    Write("again.pgn", converted.out);
+    const Outcome again = Quorvane("--to-pgn again.pgn");
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out, converted.out);
+
+    const Outcome listed = Quorvane("--list db.pgn file1.txt missing.pgn");
+    EXPECT_EQ(listed.status, 1);
+    EXPECT_EQ(listed.out, "db.pgn\t1\tw1\tb1\t1-0\t\tA\t\t7\n"
+                          "db.pgn\t2\tw2\tb2\t\t\tB\t\t3\n"
+                          "db.pgn\t3\t\t\t\t\tC\t\t1\n"
+                          "file1.txt\t1\tknightowl_77\tquiet_bishop\t*\t2004.06.01\tYahoo! Chess Game\t\t60\n");
+    EXPECT_EQ(listed.err, "missing.pgn: no such file\n");
 }
 
 TEST_F(Program, ConvertsRecordsInTheOrderGiven) {

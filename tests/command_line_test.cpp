@@ -38,6 +38,9 @@ TEST(CommandLine, ParsesEachForm) {
         {"to-pgn before its files", {"--to-pgn", "a.txt", "b.txt"}, Action::ToPgn, {"a.txt", "b.txt"}},
         {"to-pgn after its files", {"a.txt", "--to-pgn", "b.txt"}, Action::ToPgn, {"a.txt", "b.txt"}},
         {"to-pgn without files", {"--to-pgn"}, Action::Wrong, {}},
+        {"list", {"--list", "a.pgn", "b.txt"}, Action::List, {"a.pgn", "b.txt"}},
+        {"list without files", {"--list"}, Action::Wrong, {}},
+        {"list and to-pgn", {"--list", "--to-pgn", "a.pgn"}, Action::Wrong, {}},
         {"unknown option", {"--flip", "a.txt"}, Action::Wrong, {}},
         {"a file named like an option after --", {"--", "--help"}, Action::Window, {"--help"}},
         {"a lone dash is a file", {"-"}, Action::Window, {"-"}},
@@ -51,6 +54,7 @@ TEST(CommandLine, ParsesEachForm) {
         EXPECT_EQ(command.error.empty(), row.action != Action::Wrong) << row.name;
     }
     EXPECT_NE(cli::helpText().find("--to-pgn"), std::string::npos);
+    EXPECT_NE(cli::helpText().find("--list"), std::string::npos);
     EXPECT_EQ(cli::parseCommandLine({"--flip"}).error, "Unknown option 'flip'.");
 }
 

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -109,6 +110,29 @@ TEST(HiDpi, MainWindowTextsFitAndAreDrawnWhole) {
         ExpectCrispRun(w.button(name), w.button(name)->text(), 3, true);
     // The list shows whole rows at any ratio.
     EXPECT_EQ(list->viewport()->height() % list->sizeHintForRow(0), 0);
+}
+
+// On a 1920 x 1200 screen (960 x 600 at ratio 2) the main window and the Help
+// window open entirely inside the screen's free area; where there is room, the
+// main window keeps its designed place.
+TEST(HiDpi, TheWindowsOpenInsideTheScreen) {
+    testing::Window w;
+    const QRect free = w.window.screen()->availableGeometry();
+    EXPECT_EQ(free.size(), QSize(qRound(1920 / ExpectedRatio()), qRound(1200 / ExpectedRatio())));
+    EXPECT_TRUE(free.contains(w.window.frameGeometry()));
+    const QPoint designed(163, 136);
+    const bool room = free.contains(QRect(w.window.frameGeometry().topLeft() +
+                                              (designed - w.window.centralWidget()->mapToGlobal(QPoint(0, 0))),
+                                          w.window.frameGeometry().size()));
+    if (room)
+        EXPECT_EQ(w.window.centralWidget()->mapToGlobal(QPoint(0, 0)), designed);
+    EXPECT_DOUBLE_EQ(w.window.layoutScale(), 1.0) << "the designed size fits even at ratio 2";
+    w.window.mnuHelp0_Click();
+    QWidget *help = w.window.helpWindow();
+    ASSERT_NE(help, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
+    EXPECT_TRUE(free.contains(help->frameGeometry()));
+    help->close();
 }
 
 TEST(HiDpi, AboutAndHelpTextsFitAndAreDrawnWhole) {

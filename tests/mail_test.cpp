@@ -307,14 +307,16 @@ TEST(MailPaste, ClipboardTextThroughTheSameFinder) {
         const char *name;
         std::string text;
         bool game;
+        std::string message = {};
     } rows[] = {
         {"the record alone", record, true},
         {"copied from a web-mail page", "Inbox\nYour game\n\n" + Crlf(record) + "\n\nReply Forward", true},
         {"a whole message", Message("Content-Type: text/plain\nContent-Transfer-Encoding: base64\n", Base64(record)),
          true},
         {"quoted in a reply", "On Tuesday you wrote:\n" + Quoted(record), true},
-        {"no game", "just some text\nof six\nlines\nor\nmore\nreally", false},
-        {"empty clipboard", "", false},
+        {"no game", "just some text\nof six\nlines\nor\nmore\nreally", false,
+         "Nothing was pasted: the text holds no game record and no PGN game."},
+        {"empty clipboard", "", false, "Nothing was pasted: the clipboard holds no text."},
     };
     for (const auto &row : rows) {
         MailHarness h;
@@ -324,11 +326,49 @@ TEST(MailPaste, ClipboardTextThroughTheSameFinder) {
             EXPECT_EQ(ReplayOf(h.form), expected) << row.name;
             EXPECT_EQ(h.module.strFileName, "(pasted)") << row.name;
         } else {
-            // Pasting nothing usable never loads the text as a record.
+            // Pasting nothing usable never loads the text as a record, and the
+            // game on the board stays where it was.
             ASSERT_EQ(h.box.shown.size(), 1u) << row.name;
-            EXPECT_EQ(h.box.shown[0].title, std::optional<std::string>("Invalid File")) << row.name;
+            EXPECT_EQ(h.box.shown[0].title, std::optional<std::string>("Paste Game")) << row.name;
+            EXPECT_EQ(h.box.shown[0].text, row.message) << row.name;
             EXPECT_EQ(h.form.lstMoveList.ListCount(), 0) << row.name;
         }
+    }
+}
+
+TEST(MailPaste, APasteWithoutAGameLeavesTheGameOnTheBoard) {
+    const struct {
+        const char *name;
+        std::string text;
+        const char *message;
+    } rows[] = {
+        {"plain text", "just some text\nof six\nlines\nor\nmore\nreally",
+         "Nothing was pasted: the text holds no game record and no PGN game."},
+        {"a record cut short", ";Title: Chess Game\n;White: w\n;Black: b\n\n1. e2-e4",
+         "Nothing was pasted: no complete game record in the message."},
+        {"empty clipboard", "", "Nothing was pasted: the clipboard holds no text."},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        MailHarness h;
+        h.Open("/games/game_118.txt", testing::ReadTestData("game_118.txt"));
+        for (int i = 0; i < 7; ++i)
+            h.form.cmdNext_Click();
+        const std::vector<testing::PieceState> board = testing::Snapshot(h.form);
+        const std::vector<std::string> lines = h.form.lstMoveList.Items();
+        const std::int64_t selected = h.form.lstMoveList.ListIndex();
+        const std::string white = h.form.lblWhitePlayer.Caption;
+        h.form.PasteGame(row.text);
+        ASSERT_EQ(h.box.shown.size(), 1u);
+        EXPECT_EQ(h.box.shown[0].title, std::optional<std::string>("Paste Game"));
+        EXPECT_EQ(h.box.shown[0].text, row.message);
+        EXPECT_EQ(h.form.Position(), 7);
+        EXPECT_EQ(testing::Snapshot(h.form), board);
+        EXPECT_EQ(h.form.lstMoveList.Items(), lines);
+        EXPECT_EQ(h.form.lstMoveList.ListIndex(), selected);
+        EXPECT_EQ(h.form.lblWhitePlayer.Caption, white);
+        EXPECT_EQ(h.form.lblFileName.Caption, "game_118.txt");
+        EXPECT_EQ(h.module.strFileName, "/games/game_118.txt");
     }
 }
 

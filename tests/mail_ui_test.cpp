@@ -3,7 +3,7 @@
 
 #include "platform/qt/qt_dialogs.h"
 #include "ui/app.h"
-#include "ui/game_chooser.h"
+#include "ui/game_list_dialog.h"
 #include "ui_support.h"
 
 #include <QAction>
@@ -11,7 +11,10 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTableView>
+#include "ui/text_codec.h"
 
 #include <fstream>
 #include <iterator>
@@ -60,12 +63,13 @@ TEST(MailWindow, PasteGameFromTheEditMenu) {
     EXPECT_EQ(w.window.findChild<QLabel *>("lblFileName")->text(), QStringLiteral("(pasted)"));
     EXPECT_EQ(w.window.findChild<QLabel *>("lblDate")->text(), QStringLiteral("Tue Jun 01 20:11:16 GMT 2004"));
 
-    // Nothing usable: the designed box, and an empty board.
+    // Nothing usable: a box says why, and the game stays as it was.
     clipboard.text = "no game in here";
     paste->trigger();
     ASSERT_EQ(w.box.shown.size(), 1u);
-    EXPECT_EQ(w.box.shown[0].title, std::optional<std::string>("Invalid File"));
-    EXPECT_EQ(w.list()->model()->rowCount(), 0);
+    EXPECT_EQ(w.box.shown[0].title, std::optional<std::string>("Paste Game"));
+    EXPECT_EQ(w.list()->model()->rowCount(), 30);
+    EXPECT_EQ(w.window.findChild<QLabel *>("lblFileName")->text(), QStringLiteral("(pasted)"));
 }
 
 bool GMimeMapped() {
@@ -136,48 +140,133 @@ TEST(MailWindow, CommandLineSaysWhyAMessageHadNoGame) {
     EXPECT_EQ(start.warning, path + QStringLiteral(": no complete game record in the message\n"));
 }
 
-TEST(MailWindow, ChooserKeys) {
+// The games of a file for the list: a mailbox's three, then PGN-like rows.
+ui::GameListDialog *OpenList(GameList &list) {
+    auto *dialog = new ui::GameListDialog(list, QStringLiteral("file"), nullptr);
+    dialog->setAttribute(Qt::WA_DeleteOnClose, false);
+    dialog->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog));
+    return dialog;
+}
+
+QString Cell(ui::GameListDialog &d, int row, int column) {
+    return d.table()->model()->index(row, column).data().toString();
+}
+
+TEST(GameListWindow, KeysMouseFilterAndSort) {
     const std::vector<GameChoice> games = {{"Tue Jun 01 20:11:16 GMT 2004", "knightowl_77", "quiet_bishop", 30},
-                                           {"Wed Mar 17 21:35:25 GMT 1886", "Jos\xE9", "castle_wolf50", 49},
+                                           {"Wed Mar 17 21:35:25 GMT 1886", "Jos\xc3\xa9", "castle_wolf50", 49},
                                            {"Thu Jun 03 20:11:16 GMT 2004", "a", "b", 1}};
     const struct {
         const char *name;
-        std::function<void(ui::GameChooserDialog &)> act;
+        std::function<void(ui::GameListDialog &)> act;
         int result;
-        std::size_t chosen;
+        std::optional<std::size_t> chosen;
     } rows[] = {
         {"Enter opens the current row",
-         [](ui::GameChooserDialog &d) {
-             QTest::keyClick(d.list(), Qt::Key_Down);
-             QTest::keyClick(d.list(), Qt::Key_Return);
+         [](ui::GameListDialog &d) {
+             QTest::keyClick(d.table(), Qt::Key_Down);
+             QTest::keyClick(d.table(), Qt::Key_Return);
          },
          QDialog::Accepted, 1},
         {"Esc changes nothing",
-         [](ui::GameChooserDialog &d) {
-             QTest::keyClick(d.list(), Qt::Key_Down);
-             QTest::keyClick(d.list(), Qt::Key_Escape);
+         [](ui::GameListDialog &d) {
+             QTest::keyClick(d.table(), Qt::Key_Down);
+             QTest::keyClick(d.table(), Qt::Key_Escape);
          },
          QDialog::Rejected, 1},
         {"double-click opens that row",
-         [](ui::GameChooserDialog &d) {
-             QTreeWidgetItem *row = d.list()->topLevelItem(2);
-             const QPoint at = d.list()->visualItemRect(row).center();
-             QTest::mouseClick(d.list()->viewport(), Qt::LeftButton, {}, at);
-             QTest::mouseDClick(d.list()->viewport(), Qt::LeftButton, {}, at);
+         [](ui::GameListDialog &d) {
+             const QPoint at = d.table()->visualRect(d.table()->model()->index(2, 1)).center();
+             QTest::mouseClick(d.table()->viewport(), Qt::LeftButton, {}, at);
+             QTest::mouseDClick(d.table()->viewport(), Qt::LeftButton, {}, at);
          },
          QDialog::Accepted, 2},
+        {"typing narrows, Down and Enter in the box open",
+         [](ui::GameListDialog &d) {
+             d.filterBox()->setFocus();
+             QTest::keyClicks(d.filterBox(), "2004");
+             EXPECT_EQ(d.table()->model()->rowCount(), 2);
+             QTest::keyClick(d.filterBox(), Qt::Key_Down);
+             QTest::keyClick(d.filterBox(), Qt::Key_Return);
+         },
+         QDialog::Accepted, 2},
+        {"a click on a header sorts, the chosen game is the row's",
+         [](ui::GameListDialog &d) {
+             auto *header = d.table()->horizontalHeader();
+             const int x = header->sectionViewportPosition(GameList::Moves) + header->sectionSize(GameList::Moves) / 2;
+             QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+             EXPECT_EQ(Cell(d, 0, GameList::Moves), QStringLiteral("1"));
+             // The cursor stays on the game it was on (30 moves, now the middle row).
+             EXPECT_EQ(d.table()->currentIndex().row(), 1);
+             d.table()->setFocus();
+             QTest::keyClick(d.table(), Qt::Key_Home, Qt::ControlModifier);
+             QTest::keyClick(d.table(), Qt::Key_Return);
+         },
+         QDialog::Accepted, 2},
+        {"a filter nothing matches opens nothing",
+         [](ui::GameListDialog &d) {
+             d.filterBox()->setText(QStringLiteral("kasparov"));
+             QTest::keyClick(d.filterBox(), Qt::Key_Return);
+         },
+         QDialog::Accepted, std::nullopt},
     };
     for (const auto &row : rows) {
-        ui::GameChooserDialog dialog(games, nullptr);
-        dialog.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog)) << row.name;
-        EXPECT_EQ(dialog.list()->topLevelItemCount(), 3) << row.name;
-        EXPECT_EQ(dialog.list()->topLevelItem(1)->text(1), QStringLiteral("Jos\u00e9")) << row.name;
-        row.act(dialog);
-        EXPECT_EQ(dialog.result(), row.result) << row.name;
-        EXPECT_FALSE(dialog.isVisible()) << row.name;
-        EXPECT_EQ(dialog.chosen(), row.chosen) << row.name;
+        SCOPED_TRACE(row.name);
+        GameList list;
+        for (const GameChoice &game : games)
+            list.add(game);
+        ui::GameListDialog *dialog = OpenList(list);
+        EXPECT_EQ(dialog->table()->model()->rowCount(), 3);
+        EXPECT_EQ(Cell(*dialog, 1, GameList::White), QStringLiteral("Jos\u00e9"));
+        EXPECT_EQ(Cell(*dialog, 1, GameList::Number), QStringLiteral("2"));
+        row.act(*dialog);
+        EXPECT_EQ(dialog->result(), row.result);
+        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_EQ(dialog->chosen(), row.chosen);
+        delete dialog;
     }
+}
+
+// A database of 10,000 games: the rows are there, a name of megabytes is cut
+// in its cell, and a scripted filter finds the one game that has a word.
+TEST(GameListWindow, TenThousandGamesWithAScriptedFilter) {
+    GameList list;
+    list.reserve(10000);
+    for (int i = 0; i < 10000; ++i) {
+        GameChoice game{"2020.01." + std::to_string(1 + i % 28), "Player " + std::to_string(i),
+                        "Opponent " + std::to_string(i % 97), 20 + i % 60, i % 3 ? "1-0" : "0-1", "Open " +
+                        std::to_string(i % 12), std::to_string(1 + i % 9), "B" + std::to_string(10 + i % 90)};
+        if (i == 4321)
+            game.event = "Zonal " + std::string(10'000'000, 'z');
+        list.add(game);
+    }
+    ui::GameListDialog *dialog = OpenList(list);
+    EXPECT_EQ(dialog->table()->model()->rowCount(), 10000);
+    EXPECT_EQ(dialog->findChild<QLabel *>("lblGameCount")->text(), QStringLiteral("This file holds 10,000 games."));
+    const QString cut = Cell(*dialog, 4321, GameList::Event);
+    EXPECT_EQ(cut.size(), static_cast<qsizetype>(ui::kShownChars) + 1);
+    EXPECT_TRUE(cut.endsWith(QChar(0x2026)));
+
+    dialog->filterBox()->setFocus();
+    QTest::keyClicks(dialog->filterBox(), "zonal");
+    ASSERT_EQ(dialog->table()->model()->rowCount(), 1);
+    EXPECT_EQ(Cell(*dialog, 0, GameList::White), QStringLiteral("Player 4321"));
+    EXPECT_EQ(dialog->findChild<QLabel *>("lblGameCount")->text(),
+              QStringLiteral("This file holds 10,000 games. 1 shown."));
+    // Another filter: the games of the 6th of January with ECO B99.
+    dialog->filterBox()->setText(QStringLiteral("2020.01.6 b99"));
+    EXPECT_EQ(dialog->table()->model()->rowCount(), 8); // i % 28 == 5 and i % 90 == 89
+    for (int row = 0; row < dialog->table()->model()->rowCount(); ++row) {
+        EXPECT_EQ(Cell(*dialog, row, GameList::Date), QStringLiteral("2020.01.6"));
+        EXPECT_EQ(Cell(*dialog, row, GameList::Eco), QStringLiteral("B99"));
+    }
+    EXPECT_GT(dialog->table()->model()->rowCount(), 0);
+    QTest::keyClick(dialog->filterBox(), Qt::Key_Return);
+    ASSERT_TRUE(dialog->chosen());
+    const std::size_t game = *dialog->chosen();
+    EXPECT_EQ(list.text(game, GameList::Date), "2020.01.6");
+    delete dialog;
 }
 
 } // namespace

@@ -139,7 +139,7 @@ TEST(MainWindowE2E, PlacementMenusAndStacking) {
 
     // Each item with its shortcut and, for the View menu's switches, its state.
     // The commands that take the game out wait for a record; all others are enabled.
-    const QStringList waiting{"Save as &PGN...", "&Copy PGN", "Copy &Position (FEN)"};
+    const QStringList waiting{"Save as &PGN...", "Save with &Analysis...", "&Copy PGN", "Copy &Position (FEN)"};
     QStringList menus;
     for (QAction *menu : w.window.menuBar()->actions()) {
         menus << menu->text();
@@ -153,7 +153,7 @@ TEST(MainWindowE2E, PlacementMenusAndStacking) {
             EXPECT_EQ(item->isEnabled(), !waiting.contains(item->text())) << item->text().toStdString();
         }
     }
-    EXPECT_EQ(menus, (QStringList{"&File", "&Open\tCtrl+O", "Save as &PGN...\tCtrl+S", "-", "&Exit\tCtrl+Q", "&Edit",
+    EXPECT_EQ(menus, (QStringList{"&File", "&Open\tCtrl+O", "Save as &PGN...\tCtrl+S", "Save with &Analysis...", "-", "&Exit\tCtrl+Q", "&Edit",
                                   "&Copy PGN\tCtrl+C", "Copy &Position (FEN)\tCtrl+Shift+C", "&Paste Game\tCtrl+V", "&View",
                                   "&Flip Board	Ctrl+B [ ]", "Show &Last Move [x]", "-", "Zoom &In	Ctrl++",
                                   "Zoom &Out	Ctrl+-", "Actual &Size	Ctrl+0", "-", "&Analysis	F3", "Analysis &Lines", "&Help", "&Help	F1",

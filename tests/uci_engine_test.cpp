@@ -4,12 +4,14 @@
 #include "platform/qt/uci_engine.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sys/resource.h>
 #include <vector>
 
 namespace quorvane::testing {
@@ -179,6 +181,45 @@ TEST(UciEngine, LeavesNoProcessBehind) {
         fake.engine.reset();
         EXPECT_FALSE(processAlive(pid));
     }
+}
+
+double ownCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval &t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// An engine that writes info lines as fast as it can: the window hears of them
+// at a frame's rate, its event loop keeps turning, this process does not spend
+// its time reading, and the search still stops.
+TEST(UciEngine, CoalescesAFloodOfInfoLines) {
+    FakeEngine fake("flood");
+    ASSERT_TRUE(fake.startAndWait());
+    const int id = fake.engine->analyse(kFenB);
+    ASSERT_TRUE(fake.waitForInfoOf(id));
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(10);
+    const std::size_t before = fake.infos.size();
+    const double cpuBefore = ownCpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QTest::qWait(800);
+    const double cpu = ownCpuSeconds() - cpuBefore;
+    const double seconds = wall.elapsed() / 1000.0;
+    const std::size_t reported = fake.infos.size() - before;
+    EXPECT_GT(reported, 5u);
+    // One exact line a frame, 16 ms apart, and some slack for a busy machine.
+    EXPECT_LE(reported, static_cast<std::size_t>(seconds * 1000 / UciEngine::kDeliveryMs) + 5);
+    EXPECT_GE(ticks, 40); // of 80: the event loop was not held
+    EXPECT_LT(cpu, 0.5 * seconds) << cpu << " s of CPU in " << seconds << " s";
+    for (std::size_t i = before; i < fake.infos.size(); ++i)
+        ASSERT_EQ(fake.infos[i].id, id);
+    fake.engine->stop();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fake.engine->state() == UciEngine::State::Ready; }, 3000));
+    EXPECT_TRUE(fake.failures.isEmpty());
 }
 
 TEST(UciEngine, LocatesTheEngineNamedInTheEnvironment) {

@@ -1,6 +1,8 @@
 #include "cli/to_pgn.h"
 
+#include "chess/openings.h"
 #include "chess/record_game.h"
+#include "cli/pgn_files.h"
 #include "game/module1.h"
 #include "game/reader.h"
 #include "logic/chs_main.h"
@@ -122,6 +124,11 @@ RecordsRead readRecords(const std::string &path, MessageParser *mail) {
 int convertToPgn(const std::vector<std::string> &paths, std::ostream &out, std::ostream &err, MessageParser *mail) {
     int status = 0;
     for (const std::string &path : paths) {
+        bool failed = false;
+        if (convertPgnFile(path, out, err, &failed)) {
+            status = failed ? 1 : status;
+            continue;
+        }
         const RecordsRead read = readRecords(path, mail);
         if (!read.failure.empty()) {
             err << path << ": " << read.failure << '\n';
@@ -129,7 +136,7 @@ int convertToPgn(const std::vector<std::string> &paths, std::ostream &out, std::
         }
         for (const GameRecord &record : read.records) {
             const chess::Game game = chess::gameFromRecord(record.headers, record.tokens);
-            out << chess::toPgn(game);
+            out << chess::toPgnWithOpening(game);
             if (game.stop()) {
                 err << path << ": " << chess::describeStop(game.start, *game.stop()) << '\n';
                 status = 1;

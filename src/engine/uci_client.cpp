@@ -264,21 +264,23 @@ void UciClient::expectReply(int ms) {
     deadline_ = Clock::now() + std::chrono::milliseconds(ms);
 }
 
-void UciClient::readAvailable() {
-    // At most a few chunks at a time, so an engine that floods its output
+std::size_t UciClient::readAvailable(std::size_t budget) {
+    // At most budget bytes at a time, so an engine that floods its output
     // cannot keep the caller here; the rest waits for the next call.
     const pid_t process = pid_;
     char chunk[65536];
-    for (int round = 0; round < 16 && pid_ == process && out_ >= 0; ++round) {
-        const ssize_t n = ::read(out_, chunk, sizeof chunk);
+    std::size_t total = 0;
+    while (total < budget && pid_ == process && out_ >= 0) {
+        const ssize_t n = ::read(out_, chunk, std::min(sizeof chunk, budget - total));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno == EAGAIN)
-            return;
+            break;
         if (n <= 0) {
             fail(kStopped);
-            return;
+            break;
         }
+        total += static_cast<std::size_t>(n);
         buffer_.append(chunk, static_cast<std::size_t>(n));
         std::size_t begin = 0;
         for (;;) {
@@ -287,21 +289,22 @@ void UciClient::readAvailable() {
                 break;
             if (end - begin > options_.maxLineBytes) {
                 fail(kLongLine);
-                return;
+                return total;
             }
             // The line is copied out: a listener may end the engine and clear the buffer.
             const std::string line = buffer_.substr(begin, end - begin);
             begin = end + 1;
             handleLine(line);
             if (pid_ != process)
-                return;
+                return total;
         }
         buffer_.erase(0, begin);
         if (buffer_.size() > options_.maxLineBytes) {
             fail(kLongLine);
-            return;
+            break;
         }
     }
+    return total;
 }
 
 void UciClient::checkDeadline(Clock::time_point now) {
@@ -332,6 +335,8 @@ void UciClient::handleLine(std::string_view line) {
         if (state_ == State::Starting) {
             send("setoption name Threads value " + std::to_string(options_.threads));
             send("setoption name Hash value " + std::to_string(options_.hashMb));
+            if (options_.multiPv > 1)
+                send("setoption name MultiPV value " + std::to_string(options_.multiPv));
             send("isready");
             state_ = State::Syncing;
             startupSync_ = true;

@@ -53,6 +53,8 @@ public:
         double msPerNode = 0.3;
         // A longer line fails the engine; the rest of it is never kept.
         std::size_t maxLineBytes = std::size_t(1) << 20;
+        // How many best lines each search reports (UCI's MultiPV).
+        int multiPv = 1;
     };
     // What the engine says, as it says it. A listener may call back into the
     // client (analyse, stop, even shutdown) from any of these.
@@ -91,8 +93,10 @@ public:
     // The pipe the engine's output arrives on, -1 when there is no engine.
     // It changes on start and restart.
     int outputFd() const { return out_; }
-    // Reads everything the pipe holds now and handles its whole lines.
-    void readAvailable();
+    // Reads what the pipe holds now, up to budget bytes, and handles its whole
+    // lines; returns how many bytes it read. A caller that got its whole budget
+    // may wait a little before the next read: the engine then waits to write.
+    std::size_t readAvailable(std::size_t budget = std::size_t(1) << 20);
     // When the engine will be failed unless it answers; nothing when no answer is due.
     std::optional<Clock::time_point> deadline() const { return deadline_; }
     // Fails the engine when its deadline has passed.

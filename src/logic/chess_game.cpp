@@ -6,6 +6,15 @@
 namespace quorvane {
 
 const chess::Game &ChsMain::ChessGame() {
+    if (const chess::Game *loaded = LoadedGame()) {
+        // A game read as such (PGN) is its own chess game.
+        if (chessGameRevision_ != lstFieldsList.Revision() || !chessGame_) {
+            chessPositions_ = loaded->mainLinePositions();
+            chessGame_.reset();
+            chessGameRevision_ = lstFieldsList.Revision();
+        }
+        return *loaded;
+    }
     if (!chessGame_ || chessGameRevision_ != lstFieldsList.Revision()) {
         chess::RecordGame record = chess::gameFromTokens(lstFieldsList.Items());
         chessGame_ = chess::gameFromRecord(PgnHeadersOf(m_), record);

@@ -4,6 +4,7 @@
 // the user's events and then shows its controls.
 
 #include "board/board.h"
+#include "chess/game.h"
 #include "chess/pgn.h"
 #include "chess/record_game.h"
 #include "engine/game_analysis.h"
@@ -94,6 +95,25 @@ public:
     // outlives the window and its engines; another load starts an empty one.
     engine::GameAnalysis &Analysis();
 
+    // ---- A game of the rules' model (PGN) ----
+    // Loads game as if it were a record named path (logic/game_load.cpp): its
+    // moves become the tokens the designed decoder reads, its position is laid
+    // out on the 32 piece slots, the move list shows SAN, and the labels show
+    // the players, the date and the file name. The designed stepping then
+    // replays it. A game that Black begins has an "end" token first, already
+    // played, so that White's half-moves stay at even indexes.
+    void LoadGame(chess::Game game, const std::string &path);
+    // The loaded Game while the lists hold it; null for a record.
+    const chess::Game *LoadedGame() const;
+    // Half-moves of the game's main line played at the board's position:
+    // FieldsPosition without the leading "end" of a game that Black begins.
+    std::int64_t GamePly() const;
+    // FieldsPosition that shows the game after ply half-moves.
+    std::int64_t FieldsPositionOfPly(std::int64_t ply) const;
+    // Why the loaded game stops before its end, as describeStop says it; empty
+    // when it does not (and for a record).
+    const std::string &GameStop() const;
+
     // FieldsPosition, with unset counted as 0.
     std::int64_t Position() const { return FieldsPosition.value_or(0); }
     Module1 &module() { return m_; }
@@ -118,6 +138,11 @@ private:
     // passant (then it goes back beside the capturing pawn, not onto its square).
     std::array<std::int64_t, board::kPieceCount> promotedAt_;
     std::array<bool, board::kPieceCount> takenEnPassant_{};
+    // The loaded Game, valid while lstFieldsList is at loadedRevision_.
+    std::optional<chess::Game> loadedGame_;
+    std::uint64_t loadedRevision_ = 0;
+    std::int64_t plyOffset_ = 0;
+    std::string gameStop_;
     std::optional<chess::Game> chessGame_;
     std::vector<chess::Position> chessPositions_;
     std::uint64_t chessGameRevision_ = 0;

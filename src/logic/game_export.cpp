@@ -1,6 +1,9 @@
 #include "logic/game_export.h"
 
+#include "chess/openings.h"
 #include "chess/pgn.h"
+#include "engine/annotated_pgn.h"
+#include "engine/line.h"
 #include "chess/record_game.h"
 #include "platform/errors.h"
 
@@ -32,7 +35,24 @@ std::string ErrnoReason(int error) {
 std::string RecordPgn(ChsMain &form) {
     if (!RecordLoaded(form))
         return {};
-    return chess::toPgn(form.ChessGame());
+    return chess::toPgnWithOpening(form.ChessGame());
+}
+
+std::string AnalysedPgn(ChsMain &form) {
+    if (!RecordLoaded(form))
+        return {};
+    const engine::GameAnalysis &analysis = form.Analysis();
+    const std::vector<chess::Position> &positions = form.ChessPositions();
+    // Where the game is over the rules know the score without an engine; only
+    // a searched position makes the game analysed.
+    bool searched = false;
+    for (std::size_t i = 0; i < analysis.size() && i < positions.size() && !searched; ++i)
+        searched = analysis.at(i) && !engine::finalScore(positions[i]);
+    if (!searched)
+        return chess::toPgn(form.ChessGame());
+    chess::Game game = form.ChessGame();
+    engine::annotateGame(game, analysis);
+    return chess::toPgn(game);
 }
 
 BoardFen PositionFen(ChsMain &form) {
@@ -40,7 +60,7 @@ BoardFen PositionFen(ChsMain &form) {
         return {{}, "No game is loaded"};
     const chess::Game &game = form.ChessGame();
     const std::vector<chess::Position> &positions = form.ChessPositions();
-    const auto at = static_cast<std::size_t>(form.Position());
+    const auto at = static_cast<std::size_t>(form.GamePly());
     if (at < positions.size())
         return {positions[at].toFen(), {}};
     return {{}, "Not a legal chess position: " + (game.stop() ? chess::describeStop(game.start, *game.stop()) : "")};
@@ -93,17 +113,18 @@ void WriteFileWhole(const std::string &path, const std::string &bytes) {
     }
 }
 
-bool SavePgn(ChsMain &form, SaveDialog &dialog, MessageBox &box) {
+bool SavePgn(ChsMain &form, SaveDialog &dialog, MessageBox &box, bool withAnalysis) {
     if (!RecordLoaded(form))
         return false;
-    const auto path = dialog.ShowSave("Save as PGN", PgnPathFor(form.module().strFileName), "PGN files *.pgn|*.pgn");
+    const std::string title = withAnalysis ? "Save with Analysis" : "Save as PGN";
+    const auto path = dialog.ShowSave(title, PgnPathFor(form.module().strFileName), "PGN files *.pgn|*.pgn");
     if (!path)
         return false;
-    const std::string pgn = RecordPgn(form);
+    const std::string pgn = withAnalysis ? AnalysedPgn(form) : RecordPgn(form);
     try {
         WriteFileWhole(*path, pgn);
     } catch (const PlatformError &e) {
-        box.Show("The game was not saved to " + *path + ":\r\n" + e.reason() + ".", vbCritical, "Save as PGN");
+        box.Show("The game was not saved to " + *path + ":\r\n" + e.reason() + ".", vbCritical, title);
         return false;
     }
     return true;

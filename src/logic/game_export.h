@@ -10,6 +10,10 @@ namespace quorvane {
 
 // The loaded record's game as PGN (UTF-8); the empty text when none is loaded.
 std::string RecordPgn(ChsMain &form);
+// The same with what the engines found written in ([%eval] after each move,
+// judgements as NAGs and comments, the better line as a variation); the plain
+// PGN while no position was searched.
+std::string AnalysedPgn(ChsMain &form);
 
 // The position after FieldsPosition half-moves as FEN, or why there is none
 // (fen empty): the record replays past the point where its chess game stopped.
@@ -26,7 +30,8 @@ std::string PgnPathFor(const std::string &recordPath);
 // File > Save as PGN: asks where, writes the PGN there and reports a failure in
 // a message box. A file already there is replaced only once the new one is
 // written whole. Returns true when the file was written.
-bool SavePgn(ChsMain &form, SaveDialog &dialog, MessageBox &box);
+// File > Save with Analysis is the same with AnalysedPgn.
+bool SavePgn(ChsMain &form, SaveDialog &dialog, MessageBox &box, bool withAnalysis = false);
 
 // Writes bytes to path through a temporary file in the same folder, so that a
 // failure leaves any earlier file at path as it was. Raises PlatformError with

@@ -11,6 +11,7 @@ namespace quorvane {
 namespace {
 
 constexpr const char *kPastedName = "(pasted)";
+constexpr const char *kPasteTitle = "Paste Game";
 
 } // namespace
 
@@ -25,7 +26,17 @@ bool ChsMain::OpenMailFile(const std::string &path) {
 void ChsMain::PasteGame(const std::string &text) {
     if (!MailParser)
         return;
-    LoadFoundGame(kPastedName, FindGamesInText(text, *MailParser));
+    MailScan scan = FindGamesInText(text, *MailParser);
+    if (scan.games.empty()) {
+        // A paste is no file the user named: without a game in it, the game on
+        // the board and its position stay, and the box says why.
+        MailFailure = text.empty() ? "the clipboard holds no text"
+                      : scan.titleSeen ? kNoGameInMail
+                                       : "the text holds no game record and no PGN game";
+        box_.Show("Nothing was pasted: " + MailFailure + ".", vbOKOnly, kPasteTitle);
+        return;
+    }
+    LoadFoundGame(kPastedName, scan);
 }
 
 void ChsMain::LoadFoundGame(const std::string &path, const MailScan &scan) {
@@ -36,7 +47,8 @@ void ChsMain::LoadFoundGame(const std::string &path, const MailScan &scan) {
             return;
         std::vector<GameChoice> choices;
         for (const auto &game : scan.games)
-            choices.push_back({game.date, game.white, game.black, game.moveLines});
+            choices.push_back({chess::windows1252ToUtf8(game.date), chess::windows1252ToUtf8(game.white),
+                               chess::windows1252ToUtf8(game.black), game.moveLines});
         std::optional<std::size_t> picked;
         try {
             picked = Chooser->Choose(choices);

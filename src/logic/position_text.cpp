@@ -1,28 +1,31 @@
 #include "logic/position_text.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace quorvane {
 
 std::string DescribePosition(const ChsMain &form) {
     static constexpr const char *kLetters[] = {"K", "Q", "R", "B", "N", ""};
-    static constexpr PieceKind kOrder[] = {PieceKind::King,   PieceKind::Queen,  PieceKind::Rook,
-                                           PieceKind::Bishop, PieceKind::Knight, PieceKind::Pawn};
     std::string text = form.Position() % 2 == 0 ? "White to move" : "Black to move";
     for (const bool white : {true, false}) {
-        text += white ? "; White:" : "; Black:";
-        bool first = true;
-        for (const PieceKind kind : kOrder) {
-            for (int slot = 0; slot < board::kPieceCount; ++slot) {
-                const ImageControl &piece = form.Image1[static_cast<std::size_t>(slot)];
-                if (!piece.Visible || board::kPieceSlots[static_cast<std::size_t>(slot)].white != white ||
-                    board::ShownKind(slot, piece) != kind)
-                    continue;
-                text += first ? " " : ", ";
-                first = false;
-                text += kLetters[static_cast<int>(kind)];
-                text += piece.Tag;
-            }
+        // King to pawns (the order of PieceKind), each kind from file a to h.
+        std::vector<std::pair<PieceKind, const std::string *>> pieces;
+        for (int slot = 0; slot < board::kPieceCount; ++slot) {
+            const ImageControl &piece = form.Image1[static_cast<std::size_t>(slot)];
+            if (piece.Visible && board::kPieceSlots[static_cast<std::size_t>(slot)].white == white)
+                pieces.emplace_back(board::ShownKind(slot, piece), &piece.Tag);
         }
-        if (first)
+        std::sort(pieces.begin(), pieces.end(),
+                  [](const auto &a, const auto &b) { return std::tie(a.first, *a.second) < std::tie(b.first, *b.second); });
+        text += white ? "; White:" : "; Black:";
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            text += i == 0 ? " " : ", ";
+            text += kLetters[static_cast<int>(pieces[i].first)];
+            text += *pieces[i].second;
+        }
+        if (pieces.empty())
             text += " none";
     }
     return text;

@@ -59,15 +59,21 @@ public:
     virtual void Show(const std::string &text, int style, const std::optional<std::string> &title = std::nullopt) = 0;
 };
 
-// One line of the game chooser (Windows-1252 bytes, shown decoded).
+// One line of the game list (UTF-8): what a file says of one of its games. A
+// mailbox's games have no result, event, round or ECO code.
 struct GameChoice {
     std::string date;
     std::string white;
     std::string black;
+    // Moves (move lines of a record).
     int moveLines = 0;
+    std::string result = {};
+    std::string event = {};
+    std::string round = {};
+    std::string eco = {};
 };
 
-// Lets the user pick one of the games a mailbox holds.
+// Lets the user pick one of the games a file (a PGN database, a mailbox) holds.
 class GameChooser {
 public:
     virtual ~GameChooser() = default;

@@ -461,7 +461,7 @@ void AnalysisWindow::goToJudged(bool white, int judgement) {
     if (moves.empty())
         return;
     // The first, or the one after the shown one when it is one of them.
-    const int shown = static_cast<int>(main_.core().Position());
+    const int shown = static_cast<int>(main_.core().GamePly());
     auto it = std::find(moves.begin(), moves.end(), shown);
     const int target = it == moves.end() || std::next(it) == moves.end() ? moves.front() : *std::next(it);
     showPosition(target);
@@ -478,7 +478,7 @@ void AnalysisWindow::follow() {
         if (live_)
             live_->newGame();
     }
-    const std::int64_t index = core.Position();
+    const std::int64_t index = core.GamePly();
     if (!newGame && index == shownIndex_)
         return;
     shownIndex_ = index;
@@ -585,14 +585,15 @@ void AnalysisWindow::goOn() {
 
 void AnalysisWindow::showPosition(int index) {
     ChsMain &core = main_.core();
+    const std::int64_t target = core.FieldsPositionOfPly(index);
     // Each click must move, or the target is out of reach (past the record's end).
-    while (core.Position() < index) {
+    while (core.Position() < target) {
         const std::int64_t before = core.Position();
         core.cmdNext_Click();
         if (core.Position() == before)
             break;
     }
-    while (core.Position() > index) {
+    while (core.Position() > target) {
         const std::int64_t before = core.Position();
         core.cmdBack_Click();
         if (core.Position() == before)

@@ -26,8 +26,10 @@ StartUp startQuorvane(const QStringList &arguments, Module1 &module, FileDialog 
                         QCoreApplication::applicationVersion() + QLatin1Char('\n');
         return result;
     case cli::CommandLine::Action::ToPgn:
-        // The program runs the conversion before any application object exists.
-        result.output = QStringLiteral("--to-pgn opens no window.\n");
+    case cli::CommandLine::Action::List:
+        // The program runs these before any application object exists.
+        result.output = command.action == cli::CommandLine::Action::List ? QStringLiteral("--list opens no window.\n")
+                                                                         : QStringLiteral("--to-pgn opens no window.\n");
         result.exitCode = 1;
         return result;
     case cli::CommandLine::Action::Window:

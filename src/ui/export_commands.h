@@ -26,7 +26,7 @@ public:
     // Tests put scripted ones in place.
     void useSeams(SaveDialog &dialog, Clipboard &clipboard);
 
-    // Adds Save as PGN... to the end of file (so it follows Open), and the Edit
+    // Adds Save as PGN... and Save with Analysis... to the end of file (so it follows Open), and the Edit
     // menu at the end of bar (so it follows File).
     void addSaveTo(QMenu *file);
     QMenu *addEditMenuTo(QMenuBar *bar);
@@ -38,10 +38,12 @@ public:
     void updatePositionCommand();
 
     void saveAsPgn();
+    void saveWithAnalysis();
     void copyPgn();
     void copyPosition();
 
     QAction *saveAction() const { return save_; }
+    QAction *saveAnalysisAction() const { return saveAnalysis_; }
     QAction *copyPgnAction() const { return copyPgn_; }
     QAction *copyPositionAction() const { return copyPosition_; }
 
@@ -54,6 +56,7 @@ private:
     SaveDialog *dialog_;
     Clipboard *clipboard_;
     QAction *save_ = nullptr;
+    QAction *saveAnalysis_ = nullptr;
     QAction *copyPgn_ = nullptr;
     QAction *copyPosition_ = nullptr;
     bool positionUnavailable_ = false;

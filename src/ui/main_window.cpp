@@ -11,7 +11,7 @@
 #include "ui/classic_controls.h"
 #include "ui/export_commands.h"
 #include "ui/fonts.h"
-#include "ui/game_chooser.h"
+#include "ui/game_list_dialog.h"
 #include "ui/help_window.h"
 #include "ui/keys_window.h"
 #include "ui/refreshing_box.h"
@@ -26,6 +26,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QShowEvent>
 #include <QScreen>
 
 #include <algorithm>
@@ -71,20 +72,32 @@ const QColor kAppWorkspace{171, 171, 171};
 
 } // namespace
 
+// The window frame's widths around a window's client area; none before it is shown.
+static QMargins frameMargins(const QWidget &window) {
+    const QRect frame = window.frameGeometry(), inner = window.geometry();
+    return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+            frame.bottom() - inner.bottom()};
+}
+
 void placeBeside(QWidget &window, const QWidget &main) {
     const QScreen *screen = main.screen();
     if (!screen)
         return;
     const QRect free = screen->availableGeometry();
     const QRect frame = main.frameGeometry();
+    // A window not yet shown has no frame: it will get the main window's.
+    const QMargins margins = window.isVisible() ? frameMargins(window) : frameMargins(main);
+    const QSize extra(margins.left() + margins.right(), margins.top() + margins.bottom());
     const QSize size = window.size().isValid() && !window.size().isEmpty() ? window.size() : window.sizeHint();
     // Never larger than the screen's free area.
-    const QSize shown(std::min(size.width(), free.width()), std::min(size.height(), free.height()));
+    const QSize shown(std::min(size.width(), free.width() - extra.width()),
+                      std::min(size.height(), free.height() - extra.height()));
     if (shown != window.size())
         window.resize(shown);
     const PixelRect at = PlaceBeside({frame.x(), frame.y(), frame.width(), frame.height()},
-                                     {shown.width(), shown.height()},
+                                     {shown.width() + extra.width(), shown.height() + extra.height()},
                                      {free.x(), free.y(), free.width(), free.height()});
+    // A window's position is its frame's.
     window.move(at.x, at.y);
 }
 
@@ -299,6 +312,16 @@ double FrmChsMain::fitScale() const {
                     {client_->width(), client_->height()});
 }
 
+void FrmChsMain::showEvent(QShowEvent *event) {
+    QMainWindow::showEvent(event);
+    // Its frame is known now: the first time it shows, the window fits again
+    // with the frame.
+    if (!shownOnce_ && !isMaximized() && !isFullScreen() && !event->spontaneous()) {
+        shownOnce_ = true;
+        fitOnScreen();
+    }
+}
+
 void FrmChsMain::resizeEvent(QResizeEvent *event) {
     QMainWindow::resizeEvent(event);
     if (!client_)
@@ -325,12 +348,7 @@ void FrmChsMain::zoomTo(double scale) {
     const int menuHeight = menuBar()->isVisible() ? menuBar()->height() : menuBar()->sizeHint().height();
     const QScreen *screen = this->screen();
     const QRect free = screen ? screen->availableGeometry() : QRect();
-    const QMargins frame = frameGeometry().size() == size()
-                               ? QMargins()
-                               : QMargins(geometry().left() - frameGeometry().left(),
-                                          geometry().top() - frameGeometry().top(),
-                                          frameGeometry().right() - geometry().right(),
-                                          frameGeometry().bottom() - geometry().bottom());
+    const QMargins frame = frameMargins(*this);
     if (isMaximized() || isFullScreen()) {
         chosenScale_ = std::min(scale, fitScale());
         applyScale(*chosenScale_);
@@ -364,14 +382,18 @@ void FrmChsMain::fitOnScreen() {
         return;
     const QRect free = screen->availableGeometry();
     const int menuHeight = menuBar()->sizeHint().height();
-    const PixelSize room{free.width(), free.height() - menuHeight};
-    const double scale = std::min(1.0, FitScale({TwipsToPixels(kMainClientWidth), TwipsToPixels(kMainClientHeight)}, room));
+    // Known once the window is shown; before, none.
+    const QMargins frame = frameMargins(*this);
+    const int frameWidth = frame.left() + frame.right(), frameHeight = frame.top() + frame.bottom();
+    const PixelSize room{free.width() - frameWidth, free.height() - menuHeight - frameHeight};
+    const double scale =
+        std::min(1.0, FitScale({TwipsToPixels(kMainClientWidth), TwipsToPixels(kMainClientHeight)}, room));
     const QSize size(ScaledPixels(kMainClientWidth, scale), ScaledPixels(kMainClientHeight, scale) + menuHeight);
-    const PixelRect inside =
-        PlaceInside({geometry().x(), geometry().y(), size.width(), size.height()},
-                    {free.x(), free.y(), free.width(), free.height()});
+    const PixelRect inside = PlaceInside({geometry().x() - frame.left(), geometry().y() - frame.top(),
+                                          size.width() + frameWidth, size.height() + frameHeight},
+                                         {free.x(), free.y(), free.width(), free.height()});
     pendingScale_ = scale;
-    setGeometry(inside.x, inside.y, inside.width, inside.height);
+    setGeometry(inside.x + frame.left(), inside.y + frame.top(), size.width(), size.height());
     if (client_->size() != QSize(ScaledPixels(kMainClientWidth, scale), ScaledPixels(kMainClientHeight, scale)))
         pendingScale_.reset();
     else if (scale != scale_)

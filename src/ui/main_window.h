@@ -101,6 +101,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildControls();
@@ -165,6 +166,7 @@ private:
     bool syncingSelection_ = false;
     bool namesFlipped_ = false;
     bool built_ = false; // the constructor has run
+    bool shownOnce_ = false;
     // The start of each auto-sizing label's caption as last shown.
     std::unordered_map<const QLabel *, std::string> shownCaptions_;
 };

@@ -31,6 +31,16 @@ QString shownWindows1252(std::string_view bytes) {
     return fromWindows1252(bytes.substr(0, kShownChars)) + QChar(0x2026);
 }
 
+QString shownUtf8(std::string_view text) {
+    // kShownChars characters take at most four bytes each.
+    const std::string_view start = text.substr(0, 4 * kShownChars);
+    QString shown = QString::fromUtf8(start.data(), static_cast<qsizetype>(start.size()));
+    const bool more = shown.size() > static_cast<qsizetype>(kShownChars) || start.size() < text.size();
+    shown.truncate(static_cast<qsizetype>(kShownChars));
+    shown.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+    return more ? shown + QChar(0x2026) : shown;
+}
+
 QString fromLocalPath(std::string_view bytes) {
     return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }

@@ -3,12 +3,15 @@
 // window, snapshot OUT.png --about, snapshot OUT.png --help-window and
 // snapshot OUT.png --keys-window the other three,
 // snapshot OUT.png --chooser the mailbox's game chooser with three games.
+// With QUORVANE_SNAPSHOT_SIZE=WxH the window is resized to that size first.
 // With QUORVANE_SNAPSHOT_MENU=mnuEdit (a menu's object name) that menu is drawn
 // open over the main window.
 #include "game/module1.h"
 #include "ui/about_window.h"
 #include "ui/fonts.h"
-#include "ui/game_chooser.h"
+#include "ui/game_list_dialog.h"
+
+#include <QLineEdit>
 #include "ui/help_window.h"
 #include "ui/keys_window.h"
 #include "ui/main_window.h"
@@ -33,11 +36,15 @@ int main(int argc, char **argv) {
     }
     const QString what = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     if (what == QLatin1String("--chooser")) {
-        quorvane::ui::GameChooserDialog chooser(
-            {{"Tue Jun 01 20:11:16 GMT 2004", "knightowl_77", "quiet_bishop", 30},
-             {"Wed Mar 17 21:35:25 GMT 1886", "Jos\xE9_queen_pusher66", "castle_wolf50", 49},
-             {"Thu Jun 03 09:02:44 GMT 2004", "rook_lift", "knightowl_77", 118}},
-            nullptr);
+        quorvane::GameList games;
+        games.add({"2023.04.09", "Ding, Liren", "Nepomniachtchi, Ian", 58, "1/2-1/2", "World Championship", "1", "C84"});
+        games.add({"1886.01.11", "Steinitz, William", "Zukertort, Johannes", 35, "0-1", "World Championship", "1",
+                   "D26"});
+        games.add({"2024.03.15", "M\xc3\xbcller, Karl", "knightowl_77", 41, "1-0", "Bundesliga", "7", "B90"});
+        games.add({"Thu Jun 03 09:02:44 GMT 2004", "rook_lift", "knightowl_77", 118});
+        quorvane::ui::GameListDialog chooser(games, QStringLiteral("file"), nullptr);
+        if (argc > 3)
+            chooser.filterBox()->setText(QString::fromUtf8(argv[3]));
         chooser.show();
         QApplication::processEvents();
         return chooser.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
@@ -67,6 +74,10 @@ int main(int argc, char **argv) {
     if (argc > 4 && QString::fromLocal8Bit(argv[4]) == QLatin1String("--flipped"))
         window.findChild<QAction *>(QStringLiteral("mnuFlipBoard"))->trigger();
     window.refresh();
+    // QUORVANE_SNAPSHOT_SIZE=1920x1181 (the window's size) shows the layout scaled.
+    const QStringList size = qEnvironmentVariable("QUORVANE_SNAPSHOT_SIZE").split(QLatin1Char('x'));
+    if (size.size() == 2)
+        window.resize(size[0].toInt(), size[1].toInt());
     QApplication::processEvents();
     QPixmap shot = window.grab();
     const QString menuName = qEnvironmentVariable("QUORVANE_SNAPSHOT_MENU");

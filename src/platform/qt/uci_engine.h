@@ -1,37 +1,35 @@
 #pragma once
-// A UCI chess engine in a child process, spoken to without ever blocking the
-// caller: commands are written as they come, replies arrive as signals. Only
-// shutting down waits, and only for a bounded time.
+// The window's chess engine: the core's UciClient on Qt's event loop. A socket
+// notifier on the engine's output pipe and a timer for its deadline hand over
+// control, so nothing here ever blocks the caller except shutting down, and
+// only for a bounded time. Replies arrive as signals.
 //
-// A new position while a search runs stops that search and waits for its
-// bestmove before the new one starts; lines that still arrive from the old
-// search are dropped, so a line is never reported for a position it was not
-// searched in. Each search has an id, and every report carries it.
+// The engine's lines are coalesced before they are reported: of a search's
+// info lines only the latest of each multipv line (the latest exact one and
+// the latest bound) is kept and delivered at most every 16 ms, so an engine
+// that floods its output cannot hold the window at full CPU. A search's held
+// lines are delivered before its bestmove, and dropped when another position
+// is asked for.
 
 #include "engine/uci.h"
+#include "engine/uci_client.h"
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
-#include <optional>
+#include <map>
+#include <memory>
+#include <utility>
 
-class QProcess;
+class QSocketNotifier;
 
 namespace quorvane {
 
 class UciEngine : public QObject {
     Q_OBJECT
 public:
-    enum class State {
-        Off,       // not started, or shut down
-        Starting,  // waiting for uciok
-        Syncing,   // waiting for readyok
-        Ready,     // idle
-        Searching, // a search runs; its lines are reported
-        Stopping,  // stop sent, waiting for the old search's bestmove
-        Failed,    // could not start, stopped by itself, or stopped answering
-    };
+    using State = engine::UciClient::State;
     struct Options {
         int threads = 1;
         int hashMb = 16;
@@ -39,9 +37,16 @@ public:
         int replyTimeoutMs = 5000;
         // How long quit may take at shutdown before the process is killed.
         int quitTimeoutMs = 1000;
+        // A search of N nodes counts as hung after replyTimeoutMs plus N times this.
+        double msPerNode = 0.3;
         // How many best lines each search reports (UCI's MultiPV).
         int multiPv = 1;
     };
+    // How often held info lines are delivered at most: a screen's frame.
+    static constexpr int kDeliveryMs = 16;
+    // How much of the engine's output is read in one frame at most; an engine
+    // that writes more waits for the pipe, which bounds the CPU a flood costs.
+    static constexpr std::size_t kReadBudget = 64 * 1024;
 
     UciEngine(QString program, Options options, QObject *parent = nullptr);
     ~UciEngine() override; // shuts the engine down
@@ -63,10 +68,10 @@ public:
     // quit, then kill when it has not ended in time. Waits; for the end only.
     void shutdown();
 
-    State state() const { return state_; }
+    State state() const { return client_->state(); }
     QString program() const { return program_; }
-    QString errorText() const { return error_; }
-    qint64 processId() const;
+    QString errorText() const { return QString::fromStdString(client_->errorText()); }
+    qint64 processId() const { return client_->processId(); }
 
 signals:
     void ready();
@@ -76,30 +81,39 @@ signals:
     void failed(const QString &message);
 
 private:
-    struct Request {
-        int id;
-        QString fen;
-        qint64 nodes;
+    // What the client says, before it becomes a signal.
+    struct Forward : engine::UciClient::Listener {
+        UciEngine &engine;
+        explicit Forward(UciEngine &e) : engine(e) {}
+        void ready() override { emit engine.ready(); }
+        void info(int searchId, const engine::UciInfo &info) override { engine.hold(searchId, info); }
+        void bestMove(int searchId, const std::string &move) override { engine.ended(searchId, move); }
+        void failed(const std::string &message) override {
+            engine.dropHeld();
+            emit engine.failed(QString::fromStdString(message));
+        }
     };
-    void send(const QByteArray &command);
-    void expectReply();
+    void hold(int searchId, const engine::UciInfo &info);
+    void ended(int searchId, const std::string &move);
+
+    // After every call into the client: watch its current pipe, time its deadline.
+    void follow();
+    void deliverHeld();
     void readOutput();
-    void handleLine(const QByteArray &line);
-    void nextStep(); // in Ready: sync for a new game, or begin the pending search
-    void fail(const QString &message);
-    void endProcess(bool graceful);
+    void dropHeld();
 
     QString program_;
-    Options options_;
-    QProcess *process_ = nullptr;
-    QTimer watchdog_;
-    State state_ = State::Off;
-    QString error_;
-    std::optional<Request> pending_;
-    bool newGamePending_ = false;
-    bool startupSync_ = false;
-    int activeId_ = 0;
-    int nextId_ = 0;
+    Forward forward_{*this};
+    std::unique_ptr<engine::UciClient> client_;
+    QSocketNotifier *notifier_ = nullptr;
+    int watchedFd_ = -1;
+    QTimer deadline_;
+    QTimer delivery_;
+    QTimer throttle_; // while running, the pipe is not watched
+    // Held info lines of one search: (multipv, is a bound) -> (arrival, line).
+    int heldId_ = 0;
+    std::map<std::pair<int, bool>, std::pair<std::uint64_t, engine::UciInfo>> held_;
+    std::uint64_t arrivals_ = 0;
 };
 
 } // namespace quorvane

@@ -1,0 +1,100 @@
+#include "cli/pgn_files.h"
+
+#include "chess/openings.h"
+#include "chess/pgn.h"
+#include "chess/pgn_index.h"
+#include "chess/pgn_reader.h"
+#include "cli/to_pgn.h"
+#include "platform/errors.h"
+#include "platform/mapped_file.h"
+
+#include <memory>
+#include <optional>
+
+namespace quorvane::cli {
+
+namespace {
+
+// The file mapped when its content is PGN; nothing otherwise.
+std::unique_ptr<MappedFile> mapPgn(const std::string &path) {
+    try {
+        auto file = std::make_unique<MappedFile>(path);
+        if (chess::looksLikePgn(file->bytes()))
+            return file;
+    } catch (const PlatformError &) {
+    }
+    return nullptr;
+}
+
+// A field of a line: tabs and line breaks would break the columns.
+void field(std::ostream &out, std::string_view text) {
+    out << '\t';
+    for (const char c : text)
+        out << (static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? ' ' : c);
+}
+
+std::string tagOr(const chess::Game &game, std::string_view name) {
+    const std::string *value = game.tag(name);
+    return value ? *value : std::string();
+}
+
+} // namespace
+
+int listGames(const std::vector<std::string> &paths, std::ostream &out, std::ostream &err, MessageParser *mail) {
+    int status = 0;
+    for (const std::string &path : paths) {
+        if (const auto file = mapPgn(path)) {
+            chess::indexPgnGames(file->bytes(), [&](std::vector<chess::GameSummary> &&chunk, std::uint64_t) {
+                for (const chess::GameSummary &g : chunk) {
+                    out << path << '\t' << g.number;
+                    for (const std::string *f : {&g.white, &g.black, &g.result, &g.date, &g.event, &g.eco})
+                        field(out, *f);
+                    out << '\t' << g.plies << '\n';
+                }
+                return true;
+            });
+            continue;
+        }
+        const RecordsRead read = readRecords(path, mail);
+        if (!read.failure.empty()) {
+            err << path << ": " << read.failure << '\n';
+            status = 1;
+        }
+        std::uint64_t number = 0;
+        for (const GameRecord &record : read.records) {
+            const chess::Game game = chess::gameFromRecord(record.headers, record.tokens);
+            out << path << '\t' << ++number;
+            for (const char *name : {"White", "Black", "Result", "Date", "Event", "ECO"})
+                field(out, tagOr(game, name));
+            out << '\t' << game.plies() << '\n';
+        }
+    }
+    out.flush();
+    return status;
+}
+
+bool convertPgnFile(const std::string &path, std::ostream &out, std::ostream &err, bool *failed) {
+    const auto file = mapPgn(path);
+    if (!file)
+        return false;
+    const std::string_view bytes = file->bytes();
+    std::uint64_t number = 0;
+    for (const chess::PgnGameSpan &span : chess::splitPgnGames(bytes)) {
+        ++number;
+        chess::PgnGameRead read = chess::readPgnGame(bytes.substr(span.offset, span.length));
+        if (!read.game) {
+            err << path << ": game " << number << ": " << read.error << '\n';
+            *failed = true;
+            continue;
+        }
+        chess::Game &game = *read.game;
+        if (game.stop()) {
+            err << path << ": game " << number << ": " << chess::describeStop(game.start, *game.stop()) << '\n';
+            *failed = true;
+        }
+        out << chess::toPgnWithOpening(std::move(game));
+    }
+    return true;
+}
+
+} // namespace quorvane::cli

@@ -1,0 +1,177 @@
+#include "logic/game_list.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <numeric>
+
+namespace quorvane {
+
+namespace {
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The words of a filter, lower-cased, longest first: the longest is the one
+// that rules out most rows in the scan of all keys.
+std::vector<std::string> WordsOf(std::string_view filter) {
+    std::vector<std::string> words;
+    std::string word;
+    for (const char c : filter) {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            if (!word.empty())
+                words.push_back(std::move(word));
+            word.clear();
+        } else {
+            word += LowerAscii(c);
+        }
+    }
+    if (!word.empty())
+        words.push_back(std::move(word));
+    std::stable_sort(words.begin(), words.end(),
+                     [](const std::string &a, const std::string &b) { return a.size() > b.size(); });
+    return words;
+}
+
+bool Contains(std::string_view haystack, const std::string &word) {
+    return ::memmem(haystack.data(), haystack.size(), word.data(), word.size()) != nullptr;
+}
+
+// Cuts text to at most max bytes without splitting a UTF-8 character.
+std::string_view Cut(std::string_view text, std::size_t max) {
+    if (text.size() <= max)
+        return text;
+    std::size_t end = max;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}
+
+} // namespace
+
+void GameList::reserve(std::size_t games) {
+    rows_.reserve(games);
+    order_.reserve(games);
+    keep_.reserve(games);
+    shown_.reserve(games);
+}
+
+void GameList::add(const GameChoice &game) {
+    Row row;
+    row.text = texts_.size();
+    row.moves = game.moveLines;
+    const std::string *fields[] = {&game.white, &game.black, &game.result, &game.date,
+                                   &game.event, &game.round, &game.eco};
+    row.key = keys_.size();
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        const std::string_view kept = Cut(*fields[i], kKeptBytes);
+        row.length[i] = static_cast<std::uint16_t>(kept.size());
+        texts_.append(kept);
+        for (const char c : kept)
+            keys_ += c == '\n' ? ' ' : LowerAscii(c);
+        keys_ += ' ';
+    }
+    keys_.back() = '\n';
+    const auto index = static_cast<std::uint32_t>(rows_.size());
+    rows_.push_back(row);
+    order_.push_back(index);
+    keep_.push_back(matches(index, words_));
+    if (keep_.back())
+        shown_.push_back(index);
+}
+
+std::string_view GameList::field(std::size_t game, Column column) const {
+    const Row &row = rows_[game];
+    std::uint64_t start = row.text;
+    const int at = static_cast<int>(column) - White;
+    for (int i = 0; i < at; ++i)
+        start += row.length[i];
+    return std::string_view(texts_).substr(start, row.length[at]);
+}
+
+std::string GameList::text(std::size_t game, Column column) const {
+    if (column == Number)
+        return std::to_string(game + 1);
+    if (column == Moves)
+        return std::to_string(rows_[game].moves);
+    return std::string(field(game, column));
+}
+
+bool GameList::matches(std::size_t game, const std::vector<std::string> &words) const {
+    if (words.empty())
+        return true;
+    const std::uint64_t start = rows_[game].key;
+    const std::uint64_t end = game + 1 < rows_.size() ? rows_[game + 1].key : keys_.size();
+    const std::string_view key = std::string_view(keys_).substr(start, end - start);
+    return std::all_of(words.begin(), words.end(), [&](const std::string &word) { return Contains(key, word); });
+}
+
+void GameList::setFilter(std::string_view filter) {
+    const bool narrower = !filter_.empty() && filter.substr(0, filter_.size()) == filter_;
+    std::vector<std::string> words = WordsOf(filter);
+    filter_.assign(filter);
+    if (narrower) {
+        // Typing on: every row the longer filter keeps is shown already.
+        words_ = std::move(words);
+        std::erase_if(shown_, [&](std::uint32_t game) {
+            keep_[game] = matches(game, words_);
+            return !keep_[game];
+        });
+        return;
+    }
+    words_ = std::move(words);
+    refilter();
+}
+
+void GameList::refilter() {
+    keep_.assign(rows_.size(), words_.empty());
+    if (!words_.empty()) {
+        // One scan of all keys for the longest word; each hit names its row by
+        // the keys' starts, and the scan goes on after that row.
+        const std::string &word = words_.front();
+        const char *base = keys_.data();
+        std::size_t from = 0;
+        while (from < keys_.size()) {
+            const void *hit = ::memmem(base + from, keys_.size() - from, word.data(), word.size());
+            if (!hit)
+                break;
+            const auto at = static_cast<std::uint64_t>(static_cast<const char *>(hit) - base);
+            const auto next = std::upper_bound(rows_.begin(), rows_.end(), at,
+                                               [](std::uint64_t offset, const Row &row) { return offset < row.key; });
+            const auto game = static_cast<std::size_t>(next - rows_.begin()) - 1;
+            if (matches(game, words_))
+                keep_[game] = true;
+            from = next == rows_.end() ? keys_.size() : static_cast<std::size_t>(next->key);
+        }
+    }
+    showKept();
+}
+
+void GameList::showKept() {
+    shown_.clear();
+    for (const std::uint32_t game : order_)
+        if (keep_[game])
+            shown_.push_back(game);
+}
+
+void GameList::sortBy(Column column, bool ascending) {
+    sortColumn_ = column;
+    ascending_ = ascending;
+    std::iota(order_.begin(), order_.end(), 0u);
+    if (column != Number) {
+        auto before = [&](std::uint32_t a, std::uint32_t b) {
+            if (column == Moves)
+                return rows_[a].moves < rows_[b].moves;
+            return field(a, column) < field(b, column);
+        };
+        if (ascending)
+            std::stable_sort(order_.begin(), order_.end(), before);
+        else
+            std::stable_sort(order_.begin(), order_.end(),
+                             [&](std::uint32_t a, std::uint32_t b) { return before(b, a); });
+    } else if (!ascending) {
+        std::reverse(order_.begin(), order_.end());
+    }
+    showKept();
+}
+
+} // namespace quorvane

@@ -1,0 +1,72 @@
+#pragma once
+// The game list's logic: the games of one file as rows (number, White, Black,
+// Result, Date, Event, Round, ECO, moves), narrowed by a filter and sorted by
+// any column. Built for databases of millions of games: the texts live in one
+// buffer, each row's search key is made once, and a filter is a scan of one
+// buffer rather than a walk over strings.
+
+#include "platform/dialogs.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvane {
+
+class GameList {
+public:
+    enum Column { Number, White, Black, Result, Date, Event, Round, Eco, Moves, ColumnCount };
+    // The most bytes of a text a row keeps: more than any list column shows.
+    static constexpr std::size_t kKeptBytes = 1200;
+
+    void reserve(std::size_t games);
+    // Appends a game (its number is its place in the file, from 1). A filter
+    // set earlier applies to it; the order puts it last until the next sort.
+    void add(const GameChoice &game);
+    std::size_t size() const { return rows_.size(); }
+
+    // The shown rows, as indexes of games in file order.
+    const std::vector<std::uint32_t> &shown() const { return shown_; }
+    // A game's text in a column (UTF-8, at most kKeptBytes); the number and
+    // the moves as digits.
+    std::string text(std::size_t game, Column column) const;
+    int moves(std::size_t game) const { return rows_[game].moves; }
+
+    // Keeps the games whose tags hold every word of filter, case-blind for
+    // ASCII letters (a player, an event, a year, an ECO code...). Empty: all.
+    void setFilter(std::string_view filter);
+    const std::string &filter() const { return filter_; }
+    // Sorts the shown rows by a column, ties in file order; numbers and moves
+    // by value. New games appended later keep to the end until sorted again.
+    void sortBy(Column column, bool ascending);
+
+private:
+    struct Row {
+        std::uint64_t text;                          // start of the row's texts in texts_
+        std::uint16_t length[ColumnCount - 2] = {}; // White .. Eco
+        int moves = 0;
+        std::uint64_t key = 0; // start of the search key in keys_
+    };
+    std::string_view field(std::size_t game, Column column) const;
+    bool matches(std::size_t game, const std::vector<std::string> &words) const;
+    void refilter();
+    // shown_ from order_, keeping the rows keep_ marks.
+    void showKept();
+
+    std::vector<Row> rows_;
+    std::string texts_;
+    // Every row's search key, lower-cased, each ended by '\n' (which no key holds).
+    std::string keys_;
+    // Every game in the order of the last sort, and whether the filter keeps it.
+    std::vector<std::uint32_t> order_;
+    std::vector<bool> keep_;
+    std::vector<std::uint32_t> shown_;
+    std::string filter_;
+    std::vector<std::string> words_;
+    Column sortColumn_ = Number;
+    bool ascending_ = true;
+};
+
+} // namespace quorvane

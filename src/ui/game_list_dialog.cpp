@@ -1,0 +1,195 @@
+#include "ui/game_list_dialog.h"
+
+#include "ui/text_codec.h"
+
+#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace quorvane::ui {
+
+namespace {
+
+constexpr const char *kHeaders[GameList::ColumnCount] = {"#",     "White", "Black", "Result", "Date",
+                                                         "Event", "Round", "ECO",   "Moves"};
+// Column widths in average characters: room for the usual tag, not the longest.
+constexpr int kWidths[GameList::ColumnCount] = {6, 20, 20, 7, 13, 22, 6, 5, 6};
+
+bool IsNumberColumn(int column) { return column == GameList::Number || column == GameList::Moves; }
+
+} // namespace
+
+GameListModel::GameListModel(GameList &list, QObject *parent) : QAbstractTableModel(parent), list_(list) {}
+
+int GameListModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(list_.shown().size());
+}
+
+int GameListModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : GameList::ColumnCount; }
+
+QVariant GameListModel::data(const QModelIndex &index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    if (role == Qt::TextAlignmentRole && IsNumberColumn(index.column()))
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    const auto column = static_cast<GameList::Column>(index.column());
+    return shownUtf8(list_.text(gameAt(index.row()), column));
+}
+
+QVariant GameListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= GameList::ColumnCount)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    return QString::fromLatin1(kHeaders[section]);
+}
+
+void GameListModel::sort(int column, Qt::SortOrder order) {
+    if (column < 0 || column >= GameList::ColumnCount)
+        return;
+    beginResetModel();
+    list_.sortBy(static_cast<GameList::Column>(column), order == Qt::AscendingOrder);
+    endResetModel();
+}
+
+void GameListModel::setFilter(const QString &filter) {
+    const QByteArray text = filter.toUtf8();
+    beginResetModel();
+    list_.setFilter(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+    endResetModel();
+}
+
+std::size_t GameListModel::gameAt(int row) const { return list_.shown()[static_cast<std::size_t>(row)]; }
+
+GameListDialog::GameListDialog(GameList &list, const QString &what, QWidget *parent)
+    : QDialog(parent), list_(list), what_(what) {
+    setObjectName(QStringLiteral("frmChooseGame"));
+    setWindowTitle(QStringLiteral("Choose a Game"));
+    setModal(true);
+
+    caption_ = new QLabel(this);
+    caption_->setObjectName(QStringLiteral("lblGameCount"));
+    filter_ = new QLineEdit(this);
+    filter_->setObjectName(QStringLiteral("txtFilter"));
+    filter_->setPlaceholderText(QStringLiteral("Filter: player, event, year, ECO, any word of the tags"));
+    filter_->setClearButtonEnabled(true);
+    filter_->installEventFilter(this);
+
+    model_ = new GameListModel(list_, this);
+    table_ = new QTableView(this);
+    table_->setObjectName(QStringLiteral("lstGames"));
+    table_->setModel(model_);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setWordWrap(false);
+    table_->setTextElideMode(Qt::ElideRight);
+    table_->verticalHeader()->hide();
+    // Every row the same height, set once: nothing is measured per row.
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    table_->horizontalHeader()->setHighlightSections(false);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    const int average = fontMetrics().averageCharWidth();
+    int width = 0;
+    for (int column = 0; column < GameList::ColumnCount; ++column) {
+        table_->setColumnWidth(column, kWidths[column] * average + 12);
+        width += table_->columnWidth(column);
+    }
+    table_->setSortingEnabled(true);
+    table_->sortByColumn(GameList::Number, Qt::AscendingOrder);
+
+    // The game under the cursor stays under it through a sort or a filter
+    // that keeps it; otherwise the cursor goes to the first row.
+    connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] { current_ = chosen(); });
+    connect(model_, &QAbstractItemModel::modelReset, this, [this] {
+        const auto &shown = list_.shown();
+        int row = 0;
+        if (current_) {
+            const auto found = std::find(shown.begin(), shown.end(), static_cast<std::uint32_t>(*current_));
+            row = found == shown.end() ? 0 : static_cast<int>(found - shown.begin());
+        }
+        if (!shown.empty())
+            table_->setCurrentIndex(model_->index(row, 0));
+        showCount();
+    });
+    connect(filter_, &QLineEdit::textChanged, model_, &GameListModel::setFilter);
+    // Enter on a row, or a double-click, opens that game.
+    connect(table_, &QTableView::activated, this, &QDialog::accept);
+    connect(table_, &QTableView::doubleClicked, this, &QDialog::accept);
+
+    auto *buttons = new QDialogButtonBox(this);
+    buttons->addButton(QStringLiteral("Open"), QDialogButtonBox::AcceptRole)->setDefault(true);
+    buttons->addButton(QDialogButtonBox::Cancel);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(caption_);
+    layout->addWidget(filter_);
+    layout->addWidget(table_);
+    layout->addWidget(buttons);
+    resize(std::min(width + 40, 1000), 420);
+    if (model_->rowCount() > 0)
+        table_->setCurrentIndex(model_->index(0, 0));
+    showCount();
+    table_->setFocus();
+}
+
+void GameListDialog::showCount() {
+    const auto all = static_cast<qlonglong>(list_.size());
+    const auto shown = static_cast<qlonglong>(list_.shown().size());
+    QString text = QStringLiteral("This %1 holds %2 games.").arg(what_, QLocale().toString(all));
+    if (shown != all)
+        text += QStringLiteral(" %1 shown.").arg(QLocale().toString(shown));
+    caption_->setText(text);
+}
+
+bool GameListDialog::eventFilter(QObject *watched, QEvent *event) {
+    // Up and down in the filter box move through the list, so one can type,
+    // pick and press Enter without leaving the box.
+    if (watched == filter_ && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        switch (key->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown: {
+            QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text());
+            QCoreApplication::sendEvent(table_, &copy);
+            return true;
+        }
+        default:
+            break;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+std::optional<std::size_t> GameListDialog::chosen() const {
+    const QModelIndex current = table_->currentIndex();
+    if (!current.isValid() || current.row() >= model_->rowCount())
+        return std::nullopt;
+    return model_->gameAt(current.row());
+}
+
+std::optional<std::size_t> QtGameChooser::Choose(const std::vector<GameChoice> &games) {
+    GameList list;
+    list.reserve(games.size());
+    for (const GameChoice &game : games)
+        list.add(game);
+    GameListDialog dialog(list, QStringLiteral("file"), parent_);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.chosen();
+}
+
+} // namespace quorvane::ui
