@@ -2,8 +2,8 @@
 // a bare body), through the MIME parser, the text steps and then the designed
 // loader, as Edit > Paste Game runs it.
 //
-// Whatever the bytes, a paste ends one of three ways: no ";Title:" line and no
-// game gives the "Invalid File" box; one game loads with as many move lines as
+// Whatever the bytes, a paste ends one of three ways: no game gives the
+// "Invalid File" box; one game loads with as many move lines as
 // the finder counted; several go to the chooser, which here takes the last.
 
 #include "game/mail_finder.h"
@@ -31,11 +31,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::string bytes(reinterpret_cast<const char *>(data), size);
 
     const quorvane::MailScan scan = quorvane::FindGamesInText(bytes, parser);
-    for (const auto &game : scan.games) {
+    // A scan that kept every record finds the same games, and each record the
+    // summary scan decodes again is the one it kept.
+    const quorvane::MailScan whole =
+        scan.isMail ? quorvane::FindGames(bytes, parser, true) : quorvane::FindGamesInText(bytes, parser);
+    QUORVANE_FUZZ_CHECK(whole.games.size() == scan.games.size());
+    for (std::size_t i = 0; i < scan.games.size(); ++i) {
+        const auto &game = scan.games[i];
+        const std::string record = quorvane::RecordOf(scan, i, parser);
         QUORVANE_FUZZ_CHECK(scan.titleSeen);
-        QUORVANE_FUZZ_CHECK(game.record.rfind(";Title:", 0) == 0);
+        QUORVANE_FUZZ_CHECK(record == whole.games[i].record);
+        QUORVANE_FUZZ_CHECK(record.rfind(";Title:", 0) == 0);
         QUORVANE_FUZZ_CHECK(game.moveLines >= 1);
-        QUORVANE_FUZZ_CHECK(game.record.back() == '\n');
+        QUORVANE_FUZZ_CHECK(record.back() == '\n');
     }
 
     quorvane::fuzz::Window w;

@@ -55,6 +55,53 @@ TEST(CommandLine, ParsesEachForm) {
     }
     EXPECT_NE(cli::helpText().find("--to-pgn"), std::string::npos);
     EXPECT_NE(cli::helpText().find("--list"), std::string::npos);
+    EXPECT_NE(cli::helpText().find("--report"), std::string::npos);
+}
+
+TEST(CommandLine, ReadsTheEnginesBudget) {
+    struct Row {
+        const char *name;
+        std::vector<std::string> arguments;
+        Action action;
+        std::int64_t nodes;
+        int jobs;
+        const char *error;
+    };
+    const Row rows[] = {
+        {"analyse with the defaults", {"--analyse", "a.pgn"}, Action::Analyse, 100000, 0, ""},
+        {"the other spelling", {"--analyze", "a.pgn"}, Action::Analyse, 100000, 0, ""},
+        {"report with both, separate", {"--report", "--nodes", "5000", "--jobs", "3", "a.pgn"}, Action::Report, 5000, 3, ""},
+        {"both with =", {"--nodes=1000000", "--jobs=8", "--report", "a.pgn"}, Action::Report, 1000000, 8, ""},
+        {"no files", {"--analyse"}, Action::Wrong, 100000, 0, "--analyse needs at least one FILE."},
+        {"nodes without a number", {"--report", "a.pgn", "--nodes"}, Action::Wrong, 100000, 0, "--nodes needs a number."},
+        {"nodes not a number", {"--report", "--nodes", "many", "a.pgn"}, Action::Wrong, 100000, 0,
+         "--nodes takes a number of nodes from 1 to 1000000000, not 'many'."},
+        {"nodes zero", {"--report", "--nodes=0", "a.pgn"}, Action::Wrong, 100000, 0,
+         "--nodes takes a number of nodes from 1 to 1000000000, not '0'."},
+        {"nodes negative", {"--report", "--nodes", "-5", "a.pgn"}, Action::Wrong, 100000, 0,
+         "--nodes takes a number of nodes from 1 to 1000000000, not '-5'."},
+        {"nodes past int64", {"--report", "--nodes", "99999999999999999999", "a.pgn"}, Action::Wrong, 100000, 0,
+         "--nodes takes a number of nodes from 1 to 1000000000, not '99999999999999999999'."},
+        {"too many jobs", {"--report", "--jobs", "1000", "a.pgn"}, Action::Wrong, 100000, 0,
+         "--jobs takes a number of engines from 1 to 256, not '1000'."},
+        {"budget without analysis", {"--nodes", "10", "a.txt"}, Action::Wrong, 10, 0,
+         "--nodes and --jobs go with --analyse or --report."},
+        {"budget with to-pgn", {"--to-pgn", "--jobs", "2", "a.txt"}, Action::Wrong, 100000, 2,
+         "--nodes and --jobs go with --analyse or --report."},
+        {"two outputs", {"--analyse", "--report", "a.pgn"}, Action::Wrong, 100000, 0,
+         "--to-pgn, --list, --analyse and --report go one at a time."},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto command = cli::parseCommandLine(row.arguments);
+        EXPECT_EQ(command.action, row.action);
+        EXPECT_EQ(command.error, row.error);
+        if (command.action != Action::Wrong) {
+            EXPECT_EQ(command.nodes, row.nodes);
+            EXPECT_EQ(command.jobs, row.jobs);
+            EXPECT_EQ(command.files, std::vector<std::string>{"a.pgn"});
+        }
+    }
     EXPECT_EQ(cli::parseCommandLine({"--flip"}).error, "Unknown option 'flip'.");
 }
 

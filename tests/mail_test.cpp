@@ -249,13 +249,15 @@ TEST(MailOpen, TheContentDecidesNotTheName) {
         plain.Open("game.eml", record);
         EXPECT_EQ(ReplayOf(plain.form), expected);
     }
-    // Text that starts like a message but has no record in it still goes to the
-    // record reader, which takes any six lines.
+    // Text that starts like a message is e-mail: with no record in it, it is
+    // never read as one (its headers would be the players and its body the moves).
     const std::string notGame = "Subject: hello\n\nline 1\nline 2\nline 3\nline 4\n";
     MailHarness h;
     h.Open("note.eml", notGame);
-    EXPECT_TRUE(h.box.shown.empty());
-    EXPECT_EQ(h.form.lstMoveList.ListCount(), 1);
+    ASSERT_EQ(h.box.shown.size(), 1u);
+    EXPECT_EQ(h.box.shown[0].title, std::optional<std::string>("Invalid File"));
+    EXPECT_EQ(h.form.MailFailure, "no game record in the message");
+    EXPECT_EQ(h.form.lstMoveList.ListCount(), 0);
     // The same message with a broken record in it is e-mail without a game.
     MailHarness broken;
     broken.Open("broken.eml", "Subject: x\n\n;Title: Chess Game\n;White: w\n\n1. e2-e4\n");
@@ -405,6 +407,11 @@ TEST(MailToPgn, MessagesAndMailboxesOnTheCommandLine) {
     std::string err;
     EXPECT_EQ(convert({empty}, &err), "");
     EXPECT_EQ(err, empty + ": no complete game record in the message\n");
+    // A message with no record at all is never written as a game made of its
+    // headers.
+    const std::string note = write("note.eml", Message("Content-Type: text/plain\n", "one\ntwo\nthree\nfour\n"));
+    EXPECT_EQ(convert({note}, &err), "");
+    EXPECT_EQ(err, note + ": no game record in the message\n");
     std::filesystem::remove_all(dir);
 }
 
@@ -445,14 +452,82 @@ TEST(MailHostile, BrokenMessagesNeverCrashOrHang) {
                  "--q\nContent-Type: application/octet-stream\n\n" + std::string("\0\xFF\x01;Title:\n\n", 11) +
                      "\n--q\nContent-Type: text/plain\n\n" + record + "\n--q--\n"),
          true},
-        // Nothing readable says "game": the record reader takes the text, as it takes any text file.
-        {"bad base64", Message("Content-Transfer-Encoding: base64\n", "!!!!====@@@@\n" + Base64(record)), true},
+        // Nothing readable says "game": e-mail without a record.
+        {"bad base64", Message("Content-Transfer-Encoding: base64\n", "!!!!====@@@@\n" + Base64(record)), false},
     };
     for (const auto &row : rows) {
         MailHarness h;
         h.Open("bad.eml", row.message);
         EXPECT_EQ(h.form.lstMoveList.ListCount() > 0, row.loads) << row.name;
         EXPECT_EQ(h.box.shown.size(), row.loads ? 0u : 1u) << row.name;
+    }
+}
+
+std::string Utf16Le(const std::string &ascii) {
+    std::string out;
+    for (char c : ascii)
+        out += c, out += '\0';
+    return out;
+}
+
+std::string CrOnly(const std::string &text) {
+    std::string out = text;
+    for (char &c : out)
+        c = c == '\n' ? '\r' : c;
+    return out;
+}
+
+// Messages the finder once misread: each either replays the record inside, with
+// its players' names whole, or is e-mail without a record and says so.
+TEST(MailHostile, RecordsWhereverTheyAreAndNothingElse) {
+    std::string record = testing::ReadTestData("game_015.txt");
+    record.insert(record.find(";White: ") + 8, "Jos\xE9_M\xFC" "ller_");
+    const std::string white = "White: Jos\xE9_M\xFC" "ller_queen_pusher66";
+    const struct {
+        const char *name;
+        std::string message;
+        bool loads;
+    } rows[] = {
+        {"Latin-1 labelled UTF-8", Message("Content-Type: text/plain; charset=utf-8\n", record), true},
+        {"Latin-1 labelled UTF-8 in base64",
+         Message("Content-Type: text/plain; charset=UTF-8\nContent-Transfer-Encoding: base64\n", Base64(record)),
+         true},
+        {"record in an octet-stream attachment",
+         Message("Content-Type: multipart/mixed; boundary=\"a\"\n",
+                 "--a\nContent-Type: text/plain\n\nThe game is attached.\n--a\n"
+                 "Content-Type: application/octet-stream; name=\"game.txt\"\nContent-Transfer-Encoding: base64\n\n" +
+                     Base64(record) + "--a--\n"),
+         true},
+        {"quoted-printable with the semicolon encoded",
+         Message("Content-Type: text/plain; charset=iso-8859-1\nContent-Transfer-Encoding: quoted-printable\n",
+                 "=3B" + QuotedPrintable(record).substr(1)),
+         true},
+        {"CR-only message", CrOnly(Message("Content-Type: text/plain; charset=iso-8859-1\n", record)), true},
+        {"CR-only mailbox", CrOnly("From a Tue Jun  1 20:11:16 2004\n" +
+                                   Message("Content-Type: text/plain; charset=iso-8859-1\n", record)),
+         true},
+        {"UTF-16 labelled UTF-8", Message("Content-Type: text/plain; charset=utf-8\n", Utf16Le(testing::ReadTestData("game_015.txt"))),
+         false},
+        {"record in an attachment that is no text",
+         Message("Content-Type: multipart/mixed; boundary=\"a\"\n",
+                 "--a\nContent-Type: image/png\nContent-Transfer-Encoding: base64\n\n" + Base64("\x89PNG no record") +
+                     "--a--\n"),
+         false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        MailHarness h;
+        h.Open("/mail/odd.eml", row.message);
+        if (row.loads) {
+            EXPECT_TRUE(h.box.shown.empty());
+            EXPECT_EQ(h.form.lblWhitePlayer.Caption, white);
+            EXPECT_EQ(h.form.lstMoveList.ListCount(), 49);
+        } else {
+            ASSERT_EQ(h.box.shown.size(), 1u);
+            EXPECT_EQ(h.box.shown[0].title, std::optional<std::string>("Invalid File"));
+            EXPECT_EQ(h.form.MailFailure, "no game record in the message");
+            EXPECT_EQ(h.form.lstMoveList.ListCount(), 0);
+        }
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 namespace quorvane {
 namespace {
 
@@ -47,7 +49,7 @@ TEST(MailText, MailboxIsCutAtFromLinesAfterAnEmptyLine) {
     EXPECT_EQ(SplitMailbox(mbox),
               (std::vector<std::string>{"Subject: one\n\nbody one\nFrom the start\n>From deeper\n>not from\n"
                                         "From inside the body, no empty line before\n\n",
-                                        "Subject: two\n\nbody two\n"}));
+                                        "Subject: two\r\n\r\nbody two"}));
     // Not a mailbox: one message, byte for byte.
     EXPECT_EQ(SplitMailbox("Subject: x\r\n\r\n>From y"), (std::vector<std::string>{"Subject: x\r\n\r\n>From y"}));
 }
@@ -123,6 +125,138 @@ TEST(MailText, RecordLines) {
     };
     for (const auto &row : rows)
         EXPECT_EQ(RecordLines(row.text), row.lines) << row.name;
+}
+
+// A parser with no MIME at all: the body after the first empty line is the one
+// plain part. It counts the messages it is asked about.
+struct BodyParser : MessageParser {
+    int calls = 0;
+    std::vector<MessageTextPart> TextParts(std::string_view message) override {
+        ++calls;
+        const std::size_t blank = message.find("\n\n");
+        return {{std::string(blank == std::string_view::npos ? message : message.substr(blank + 2)), false}};
+    }
+};
+
+std::string Repeat(std::string_view piece, std::size_t times) {
+    std::string out;
+    out.reserve(piece.size() * times);
+    for (std::size_t i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
+// The largest resident size the process has had so far, in MiB.
+long PeakMib() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+constexpr std::string_view kGame = ";Title: Chess Game\n;White: w\n;Black: b\n;Date: d\n\n1. e2-e4 e7-e5\n";
+
+TEST(MailText, LoneCarriageReturnsEndMailLines) {
+    std::string cr(kGame);
+    for (char &c : cr)
+        c = c == '\n' ? '\r' : c;
+    const std::string mbox = "From a\rSubject: one\r\r" + cr + "\rFrom b\rSubject: two\r\r" + cr;
+    const std::vector<std::string> messages = SplitMailbox(mbox);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1], "Subject: two\n\n" + std::string(kGame));
+    BodyParser parser;
+    const MailScan scan = FindGames(mbox, parser);
+    ASSERT_EQ(scan.games.size(), 2u);
+    EXPECT_EQ(scan.games[0].record, kGame);
+    EXPECT_EQ(scan.games[1].white, "w");
+    // A lone CR in a message that is no mailbox also ends its lines for MIME.
+    EXPECT_EQ(SplitMailbox("Subject: x\r\r;Title:\r\n1."), (std::vector<std::string>{"Subject: x\n\n;Title:\n1.\n"}));
+}
+
+TEST(MailText, ASummaryScanDecodesTheChosenGameAgain) {
+    const std::string mbox = "From a\nSubject: 1\n\n" + std::string(kGame) + "\nFrom b\nSubject: 2\n\n>From x\n" +
+                             std::string(kGame) + "2. g1-f3\n";
+    BodyParser parser;
+    const MailScan scan = FindGames(mbox, parser, false);
+    ASSERT_EQ(scan.games.size(), 2u);
+    EXPECT_EQ(scan.games[0].record, kGame);
+    EXPECT_EQ(scan.games[1].record, "");
+    EXPECT_EQ(scan.games[1].moveLines, 2);
+    EXPECT_EQ(RecordOf(scan, 1, parser), std::string(kGame) + "2. g1-f3\n");
+    EXPECT_EQ(RecordOf(scan, 0, parser), kGame);
+    EXPECT_EQ(RecordOf(scan, 2, parser), "");
+}
+
+// Inputs built to freeze or bloat the finder. Each must give the right answer,
+// ask the parser only about messages that may hold a record, and stay within
+// a small multiple of its size in memory.
+TEST(MailText, HostileInputsCostAboutTheirSize) {
+    const std::string game(kGame);
+    auto boundaries = [](std::string_view form) {
+        return "Content-Type: multipart/mixed; " + Repeat(std::string(form) + "x; ", 300) + "\n";
+    };
+    const std::string mime = "Subject: x\nContent-Type: text/plain\n";
+    const struct {
+        const char *name;
+        std::string mail;
+        std::size_t games;
+        int parserCalls;
+    } rows[] = {
+        {"a million empty messages and one game", Repeat("From a\n\n", 1000000) + "From a\n" + mime + "\n" + game, 1,
+         1},
+        {"100,000 games without MIME fields", Repeat("From a\nSubject: x\n\n" + game + "\n", 100000), 100000, 0},
+        {"16 MiB of empty lines after the header", mime + "\n" + std::string(16 << 20, '\n') + game, 1, 1},
+        {"16 MiB of lone CRs after the header", "Subject: x\rContent-Type: text/plain\r\r" +
+                                                    std::string(16 << 20, '\r') + game,
+         1, 1},
+        {"a title line of 16 MiB",
+         mime + "\n;Title: " + std::string(16 << 20, 'x') + game.substr(game.find('\n')), 1, 1},
+        {"boundary= 300 times", "Subject: x\n" + boundaries("boundary=") + "\n" + game, 1, 0},
+        {"boundary = 300 times", "Subject: x\n" + boundaries("boundary =") + "\n" + game, 1, 0},
+        {"boundary*= 300 times", "Subject: x\n" + boundaries("boundary*=''") + "\n" + game, 1, 0},
+        {"boundary*0= 300 times", "Subject: x\n" + boundaries("BOUNDARY*0=") + "\n" + game, 1, 0},
+        {"boundary*0*= folded 300 times", "Subject: x\n" + boundaries("Boundary*0*\n =") + "\n" + game, 1, 0},
+        {"no title anywhere", Repeat("From a\n" + mime + "\nhello\n\n", 100000), 0, 0},
+        {"base64 title", mime + "Content-Transfer-Encoding: base64\n\nOzE7VGl0bGU6\n", 0, 1},
+        {"quoted-printable title", mime + "Content-Transfer-Encoding: quoted-printable\n\n=3BTi=\ntle: x\n", 0, 1},
+        {"UTF-16 title", mime + "\n" + std::string(";\0T\0i\0t\0l\0e\0:\0", 14), 0, 1},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        BodyParser parser;
+        const long before = PeakMib();
+        const MailScan scan = FindGames(row.mail, parser);
+        EXPECT_TRUE(scan.isMail);
+        EXPECT_EQ(scan.games.size(), row.games);
+        EXPECT_EQ(parser.calls, row.parserCalls);
+        EXPECT_LT(PeakMib() - before, static_cast<long>(row.mail.size() >> 20) * 3 + 16);
+    }
+}
+
+TEST(MailText, ManyAmpersandsCostTheirLength) {
+    // Each "&" once looked for its ";" through the whole rest of the text.
+    const std::string amps(4 << 20, '&');
+    EXPECT_EQ(HtmlToText(amps + "&amp;"), amps + "&\n");
+    EXPECT_EQ(HtmlToText("&amp" + std::string(20, 'x') + ";"), "&amp" + std::string(20, 'x') + ";\n");
+    EXPECT_EQ(HtmlToText("&#x10FFFF;&hellip;"), "\xF4\x8F\xBF\xBF\xE2\x80\xA6\n");
+}
+
+TEST(MailText, MislabelledBytesReadAsWindows1252) {
+    const struct {
+        const char *name;
+        std::string bytes;
+        std::string utf8;
+    } rows[] = {
+        {"valid UTF-8 stays", "Jos\xC3\xA9", "Jos\xC3\xA9"},
+        {"Latin-1 letters", "Jos\xE9_M\xFCller", "Jos\xC3\xA9_M\xC3\xBCller"},
+        {"Windows-1252 quotes and euro", "\x93\x80\x94", "\xE2\x80\x9C\xE2\x82\xAC\xE2\x80\x9D"},
+        {"an unused byte stays", "a\x81\xE9", "a\x81\xC3\xA9"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(Utf8OrWindows1252(row.bytes), row.utf8);
+        // And back to the record's bytes unchanged.
+        EXPECT_EQ(ToWindows1252(Utf8OrWindows1252(row.bytes)), IsUtf8(row.bytes) ? ToWindows1252(row.bytes) : row.bytes);
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // E-mail through the real window: Edit > Paste Game, a mailbox opened with
 // File > Open, and the game chooser's keys.
 
+#include "platform/errors.h"
 #include "platform/qt/qt_dialogs.h"
 #include "ui/app.h"
 #include "ui/game_list_dialog.h"
@@ -8,6 +9,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QTemporaryDir>
@@ -267,6 +270,48 @@ TEST(GameListWindow, TenThousandGamesWithAScriptedFilter) {
     const std::size_t game = *dialog->chosen();
     EXPECT_EQ(list.text(game, GameList::Date), "2020.01.6");
     delete dialog;
+}
+
+TEST(MailWindow, PasteRefusesMoreThan64MiB) {
+    Window w;
+    ScriptedClipboard clipboard;
+    ScriptedChooser chooser;
+    w.window.setMailSeams(&chooser, &clipboard);
+    QAction *paste = ActionNamed(w, "mnuPaste");
+    QLabel *file = w.window.findChild<QLabel *>("lblFileName");
+    const struct {
+        const char *name;
+        std::size_t size;
+        bool refused;
+    } rows[] = {
+        {"one byte over", Clipboard::kMaxPasteBytes + 1, true},
+        {"exactly the limit", Clipboard::kMaxPasteBytes, false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        w.Open(testing::TestDataPath("game_015.txt"));
+        w.box.shown.clear();
+        clipboard.text = testing::ReadTestData("file1.txt");
+        clipboard.text.resize(row.size, '\n');
+        paste->trigger();
+        if (row.refused) {
+            ASSERT_EQ(w.box.shown.size(), 1u);
+            EXPECT_EQ(w.box.shown[0].title, std::optional<std::string>("Paste Game"));
+            EXPECT_NE(w.box.shown[0].text.find("64 MiB"), std::string::npos);
+            // The game on the board stays.
+            EXPECT_EQ(file->text(), QStringLiteral("game_015.txt"));
+        } else {
+            EXPECT_TRUE(w.box.shown.empty());
+            EXPECT_EQ(file->text(), QStringLiteral("(pasted)"));
+            EXPECT_EQ(w.list()->model()->rowCount(), 30);
+        }
+    }
+    // The system clipboard refuses it before converting it.
+    QGuiApplication::clipboard()->setText(QString(static_cast<qsizetype>(Clipboard::kMaxPasteBytes) + 1, 'x'));
+    QtClipboard system;
+    EXPECT_THROW(system.Text(), PlatformError);
+    QGuiApplication::clipboard()->setText(QStringLiteral("small"));
+    EXPECT_EQ(system.Text(), "small");
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 // The main window end to end: start-up, layout, menus, focus, open and replay.
+#include "platform/qt/qt_dialogs.h"
 #include "ui/app.h"
 #include "ui_support.h"
 
@@ -7,6 +8,7 @@
 #include <QMenu>
 #include <QMap>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -216,6 +218,44 @@ TEST(MainWindowE2E, TheCommandLineOpensARecord) {
     auto unknown = ui::startQuorvane({"quorvane", "--flip"}, plain);
     EXPECT_FALSE(unknown.window);
     EXPECT_EQ(unknown.exitCode, 1);
+}
+
+TEST(MainWindowE2E, TheCommandLineSaysWhyBeforeTheBoxShows) {
+    // The box records what had been said on standard error when it showed.
+    struct Box : MessageBox {
+        const std::vector<std::string> *said = nullptr;
+        std::vector<std::size_t> saidBefore;
+        void Show(const std::string &, int, const std::optional<std::string> &) override {
+            saidBefore.push_back(said->size());
+        }
+    } box;
+    std::vector<std::string> said;
+    box.said = &said;
+    testing::ScriptedDialog dialog;
+    Module1 module;
+    // The bytes of the name go through as they are: this one is no UTF-8.
+    const std::string name = "/nowhere/caf\xE9.txt";
+    auto start = ui::startQuorvaneFromArgv({"quorvane", name}, module, &dialog, &box,
+                                           [&](const std::string &line) { said.push_back(line); });
+    ASSERT_TRUE(start.window);
+    EXPECT_EQ(said, (std::vector<std::string>{name + ": no such file\n"}));
+    EXPECT_EQ(box.saidBefore, (std::vector<std::size_t>{1}));
+    EXPECT_EQ(module.strFileName, name);
+    // A later failure in the window is no command line's.
+    start.window->openPath("/nowhere/else.txt");
+    EXPECT_EQ(said.size(), 1u);
+}
+
+TEST(MainWindowE2E, ALongFileNameWrapsInItsBox) {
+    const std::string path = "/home/player/" + std::string(255, 'g') + "/" + std::string(255, 'h') + ".pgn";
+    QtMessageBox factory(nullptr);
+    auto box = factory.Build("The game was not saved to " + path + ":\r\nthe folder does not exist.", vbCritical,
+                             "Save as PGN");
+    EXPECT_LT(box->sizeHint().width(), 1000);
+    // Every character is still there, in order.
+    QString shown = box->text();
+    shown.remove(QChar(0x200B));
+    EXPECT_EQ(shown.toStdString(), "The game was not saved to " + path + ":\nthe folder does not exist.");
 }
 
 } // namespace

@@ -3,10 +3,16 @@
 // The folder is made read-only too, but tests often run as root, for whom that
 // stops nothing; so every entry's size, times, mode and bytes are compared.
 
+#include "platform/qt/qt_dialogs.h"
 #include "ui_support.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -119,6 +125,37 @@ TEST_F(ReadOnly, OpeningAndSteppingChangesNoFile) {
     EXPECT_EQ(Survey(games_), gamesBefore);
     EXPECT_EQ(Survey(work_), workBefore);
     EXPECT_FALSE(fs::exists(work_ / "new-game.txt"));
+}
+
+// Qt's own file dialog (no desktop portal here) would keep its history in the
+// user's settings when it closes.
+TEST_F(ReadOnly, TheFileDialogsKeepNoState) {
+    const fs::path config = std::getenv("XDG_CONFIG_HOME");
+    ASSERT_FALSE(config.empty());
+    ASSERT_TRUE(fs::is_empty(config));
+    testing::Window w;
+    // Cancels whatever modal dialog comes up next.
+    auto cancelNext = [] {
+        auto *timer = new QTimer;
+        QObject::connect(timer, &QTimer::timeout, timer, [timer] {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                dialog->reject();
+                timer->deleteLater();
+            }
+        });
+        timer->start(20);
+    };
+    QtFileDialog open(&w.window);
+    open.InitDir = games_.string();
+    open.Filter = "text files *.txt|*.txt";
+    cancelNext();
+    EXPECT_FALSE(open.ShowOpen());
+    QtSaveDialog save(&w.window);
+    cancelNext();
+    EXPECT_FALSE(save.ShowSave("Save as PGN", (games_ / "file1.pgn").string(), "PGN files *.pgn|*.pgn"));
+    QApplication::processEvents();
+    EXPECT_TRUE(fs::is_empty(config));
+    EXPECT_FALSE(fs::exists(work_ / "QtProject.conf"));
 }
 
 } // namespace

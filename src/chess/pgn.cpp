@@ -100,8 +100,13 @@ public:
         if (length_ > 0 && length_ + 1 + size >= kWidth) {
             out_ += '\n';
             length_ = 0;
-        }
-        if (length_ > 0) {
+            // A line that starts with "[Name" reads as a tag pair even inside
+            // a comment; a space keeps it in the comment.
+            if (prefix_.empty() && startsTag(w)) {
+                out_ += ' ';
+                ++length_;
+            }
+        } else if (length_ > 0) {
             out_ += ' ';
             ++length_;
         }
@@ -122,6 +127,10 @@ public:
             if (space != std::string::npos && space > lineStart) {
                 out_[space] = '\n';
                 length_ = out_.size() - space - 1;
+                if (startsTag(std::string_view(out_).substr(space + 1))) {
+                    out_.insert(space + 1, 1, ' ');
+                    ++length_;
+                }
             }
         }
         out_ += c;
@@ -134,6 +143,10 @@ public:
     }
 
 private:
+    static bool startsTag(std::string_view w) {
+        return w.size() >= 2 && w[0] == '[' && ((w[1] >= 'A' && w[1] <= 'Z') || (w[1] >= 'a' && w[1] <= 'z'));
+    }
+
     static constexpr std::size_t kWidth = 80;
     std::string &out_;
     std::string prefix_;

@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <string_view>
@@ -147,6 +148,41 @@ std::string helpText() {
            "Arguments:\n"
            "  [FILE]         A PGN file (.pgn), a game record (.txt), or a saved\n"
            "                 message (.eml) or mailbox (.mbox) holding one, to open.\n";
+}
+
+
+std::string missingDisplay(const std::vector<std::string> &qtArguments, const char *platformVariable,
+                           const char *display, const char *waylandDisplay) {
+    auto set = [](const char *value) { return value && *value; };
+    if (set(display) || set(waylandDisplay))
+        return {};
+    std::string platforms = platformVariable ? platformVariable : "";
+    for (std::size_t i = 1; i + 1 < qtArguments.size(); ++i)
+        if (qtArguments[i] == "-platform" || qtArguments[i] == "--platform")
+            platforms = qtArguments[i + 1];
+    // A list ("wayland;xcb") is tried in turn: one platform that needs no
+    // display (offscreen, minimal, vnc, ...) is enough.
+    // None named is Qt's default, X11.
+    std::size_t start = 0;
+    while (start <= platforms.size()) {
+        const std::size_t end = std::min(platforms.find(';', start), platforms.size());
+        const std::string name = platforms.substr(start, end - start);
+        start = end + 1;
+        // Only the name counts, not its options ("xcb:foo").
+        const std::string base = name.substr(0, name.find(':'));
+        if (base.empty())
+            continue;
+        if (base.rfind("xcb", 0) != 0 && base.rfind("wayland", 0) != 0)
+            return {};
+    }
+    return kNoDisplay;
+}
+
+int qtArgumentCount(const std::vector<std::string> &arguments) {
+    for (std::size_t i = 1; i < arguments.size(); ++i)
+        if (arguments[i] == "--")
+            return static_cast<int>(i);
+    return static_cast<int>(arguments.size());
 }
 
 } // namespace quorvane::cli

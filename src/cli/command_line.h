@@ -32,4 +32,18 @@ CommandLine parseCommandLine(const std::vector<std::string> &arguments);
 
 std::string helpText();
 
+inline constexpr const char *kNoDisplay = "no display: set DISPLAY, or use --to-pgn";
+
+// Why the window cannot open here: kNoDisplay when the platform Qt would use
+// (the -platform option among qtArguments, else $QT_QPA_PLATFORM, else its
+// default) is a desktop one, X11 or Wayland, and neither display is set. Empty
+// when it can. Null variables are unset.
+std::string missingDisplay(const std::vector<std::string> &qtArguments, const char *platformVariable,
+                           const char *display, const char *waylandDisplay);
+
+// How many of the arguments (the program's name first) Qt is given: those before
+// "--", so that a record named like one of Qt's options ("-reverse") stays a
+// record.
+int qtArgumentCount(const std::vector<std::string> &arguments);
+
 } // namespace quorvane::cli

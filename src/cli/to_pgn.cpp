@@ -111,7 +111,7 @@ RecordsRead readRecords(const std::string &path, MessageParser *mail) {
         return result;
     }
     if (scan->games.empty())
-        result.failure = kNoGameInMail;
+        result.failure = scan->titleSeen ? kNoGameInMail : kNoRecordInMail;
     // Each game found is read under the message's path, as the window reads it.
     for (const FoundGame &game : scan->games) {
         m.objFileSystem = std::make_unique<OverlayFileSystem>(std::make_unique<DiskFileSystem>(), path, game.record);

@@ -3,6 +3,9 @@
 #include "game/mail_text.h"
 #include "platform/text_file.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <functional>
 #include <exception>
 
 namespace quorvane {
@@ -10,22 +13,6 @@ namespace quorvane {
 namespace {
 
 constexpr std::string_view kTitle = ";Title:";
-
-std::vector<std::string_view> Lines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
-}
 
 bool IsBlank(std::string_view line) {
     return line.find_first_not_of(" \t") == std::string_view::npos;
@@ -39,26 +26,86 @@ bool IsMoveLine(std::string_view line) {
     return digits > 0 && digits < line.size() && line[digits] == '.';
 }
 
+// The next line of text without the quoting of a reply or forward, read in place.
+bool NextUnquotedLine(std::string_view text, std::size_t &pos, std::string_view &line) {
+    if (!NextMailLine(text, pos, line))
+        return false;
+    while (!line.empty() && line.front() == '>') {
+        line.remove_prefix(1);
+        if (!line.empty() && line.front() == ' ')
+            line.remove_prefix(1);
+    }
+    return true;
+}
+
+// Where the record lies in text: from the start of its ";Title:" line to the end
+// of its last move line.
+struct RecordSpan {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    std::size_t lines = 0;
+};
+
+std::optional<RecordSpan> FindRecord(std::string_view text) {
+    std::size_t pos = 0;
+    std::size_t start = 0;
+    std::string_view line;
+    while (start = pos, NextUnquotedLine(text, pos, line)) {
+        if (line.rfind(kTitle, 0) != 0)
+            continue;
+        std::size_t ahead = pos;
+        std::string_view next;
+        bool complete = true;
+        for (int i = 1; i <= 4 && complete; ++i)
+            complete = NextUnquotedLine(text, ahead, next);
+        if (!complete)
+            return std::nullopt; // no later title has its five lines either
+        if (!IsBlank(next))
+            continue;
+        RecordSpan span{start, ahead, 5};
+        while (NextUnquotedLine(text, ahead, next) && IsMoveLine(next)) {
+            span.end = ahead;
+            ++span.lines;
+        }
+        if (span.lines > 5)
+            return span;
+    }
+    return std::nullopt;
+}
+
+// Calls f(index, line) for each line of the record at span, its fifth line empty.
+template <typename F> void ForEachRecordLine(std::string_view text, const RecordSpan &span, F f) {
+    std::size_t pos = span.begin;
+    std::string_view line;
+    for (std::size_t index = 0; index < span.lines && NextUnquotedLine(text, pos, line); ++index)
+        f(index, index == 4 ? std::string_view() : line);
+}
+
 // The text after a header line's label: ";White: name" gives "name".
-std::string AfterLabel(std::string_view line, std::string_view label) {
+std::string_view AfterLabel(std::string_view line, std::string_view label) {
     if (line.rfind(label, 0) == 0)
         line.remove_prefix(label.size());
     const std::size_t first = line.find_first_not_of(' ');
-    return first == std::string_view::npos ? std::string() : std::string(line.substr(first));
+    return first == std::string_view::npos ? std::string_view() : line.substr(first);
 }
 
-bool FoundIn(const std::string &utf8, FoundGame &game) {
-    const std::vector<std::string> lines = RecordLines(utf8);
-    if (lines.empty())
+bool FoundIn(std::string_view utf8, FoundGame &game, bool keepRecord) {
+    const std::optional<RecordSpan> span = FindRecord(utf8);
+    if (!span)
         return false;
-    std::string record;
-    for (const auto &line : lines)
-        record.append(line).append("\n");
-    game.record = ToWindows1252(record);
-    game.white = ToWindows1252(AfterLabel(lines[1], ";White:"));
-    game.black = ToWindows1252(AfterLabel(lines[2], ";Black:"));
-    game.date = ToWindows1252(AfterLabel(lines[3], ";Date:"));
-    game.moveLines = static_cast<int>(lines.size()) - 5;
+    if (keepRecord)
+        game.record.reserve(span->end - span->begin + 1);
+    ForEachRecordLine(utf8, *span, [&](std::size_t index, std::string_view line) {
+        if (keepRecord)
+            AppendWindows1252(game.record, line), game.record += '\n';
+        if (index == 1)
+            game.white = ToWindows1252(AfterLabel(line, ";White:"));
+        else if (index == 2)
+            game.black = ToWindows1252(AfterLabel(line, ";Black:"));
+        else if (index == 3)
+            game.date = ToWindows1252(AfterLabel(line, ";Date:"));
+    });
+    game.moveLines = static_cast<int>(span->lines) - 5;
     return true;
 }
 
@@ -69,137 +116,296 @@ bool FoundIn(const std::string &utf8, FoundGame &game) {
 constexpr std::size_t kMaxBoundaries = 256;
 constexpr std::size_t kMaxFieldLines = 5000;
 
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// A boundary parameter in every form MIME allows and the parser honours:
+// "boundary=", "boundary =", "boundary*=" (with a charset) and "boundary*0=" (in
+// pieces), in any case.
+std::size_t CountBoundaries(std::string_view message, std::size_t limit) {
+    constexpr std::string_view kName = "boundary";
+    // Found in any case a block of characters at a time: the whole message is
+    // looked through, and it may be 64 MiB.
+    const std::boyer_moore_horspool_searcher search(
+        kName.begin(), kName.end(), [](char c) { return std::hash<char>()(Lower(c)); },
+        [](char a, char b) { return Lower(a) == Lower(b); });
+    std::size_t count = 0;
+    auto at = message.begin();
+    for (;;) {
+        at = std::search(at, message.end(), search);
+        if (at == message.end())
+            return count;
+        std::size_t after = static_cast<std::size_t>(at - message.begin()) + kName.size();
+        if (after < message.size() && message[after] == '*') {
+            ++after;
+            while (after < message.size() && message[after] >= '0' && message[after] <= '9')
+                ++after;
+            if (after < message.size() && message[after] == '*')
+                ++after;
+        }
+        while (after < message.size() &&
+               (message[after] == ' ' || message[after] == '\t' || message[after] == '\r' || message[after] == '\n'))
+            ++after;
+        if (after < message.size() && message[after] == '=' && ++count > limit)
+            return count;
+        at = message.begin() + static_cast<std::ptrdiff_t>(after);
+    }
+}
+
 bool ReasonableForParser(std::string_view message) {
-    std::size_t boundaries = 0;
     std::size_t fields = 0;
-    std::size_t start = 0;
-    while (start < message.size()) {
-        std::size_t end = message.find('\n', start);
-        if (end == std::string_view::npos)
-            end = message.size();
-        const std::string_view line = message.substr(start, end - start);
-        start = end + 1;
+    std::size_t pos = 0;
+    std::string_view line;
+    while (NextMailLine(message, pos, line)) {
         const std::size_t colon = line.find(':');
         if (colon != std::string_view::npos && colon > 0 &&
             line.substr(0, colon).find_first_of(" \t") == std::string_view::npos && ++fields > kMaxFieldLines)
             return false;
-        for (std::size_t at = line.find('='); at != std::string_view::npos; at = line.find('=', at + 1)) {
-            if (at >= 8) {
-                std::string lower(line.substr(at - 8, 8));
-                for (char &c : lower)
-                    c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-                if (lower == "boundary" && ++boundaries > kMaxBoundaries)
-                    return false;
-            }
+    }
+    return CountBoundaries(message, kMaxBoundaries) <= kMaxBoundaries;
+}
+
+// Past one line end, or quoted-printable's soft line break, at text[i]: what a
+// transfer encoding may put inside a word. Bounded, so that a text of nothing
+// but breaks costs no more than its length.
+std::size_t SkipBreak(std::string_view text, std::size_t i) {
+    if (i + 1 < text.size() && text[i] == '=' && (text[i + 1] == '\r' || text[i + 1] == '\n'))
+        ++i;
+    if (i < text.size() && text[i] == '\r')
+        ++i;
+    if (i < text.size() && text[i] == '\n')
+        ++i;
+    return i;
+}
+
+bool ContainsAcrossBreaks(std::string_view text, std::string_view needle) {
+    for (std::size_t at = text.find(needle.front()); at != std::string_view::npos;
+         at = text.find(needle.front(), at + 1)) {
+        std::size_t i = at + 1;
+        std::size_t k = 1;
+        for (; k < needle.size(); ++k, ++i) {
+            i = SkipBreak(text, i);
+            if (i >= text.size() || text[i] != needle[k])
+                break;
+        }
+        if (k == needle.size())
+            return true;
+    }
+    return false;
+}
+
+// The base64 characters that ";Title:" becomes whatever bytes stand before it:
+// one string for each of the three places it can start in a group of three.
+std::vector<std::string> Base64Titles() {
+    static const char *digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    auto encode = [](const std::string &bytes) {
+        std::string out;
+        for (std::size_t i = 0; i + 2 < bytes.size(); i += 3) {
+            const std::uint32_t v = static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << 16 |
+                                    static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8 |
+                                    static_cast<unsigned char>(bytes[i + 2]);
+            for (int shift = 18; shift >= 0; shift -= 6)
+                out += digits[(v >> shift) & 63];
+        }
+        return out;
+    };
+    std::vector<std::string> titles;
+    for (std::size_t lead = 0; lead < 3; ++lead) {
+        // A character that comes out the same with zero bits and with one bits
+        // around the title depends on the title alone.
+        const std::size_t total = (lead + kTitle.size() + 2) / 3 * 3;
+        const std::string zeros = encode(std::string(lead, '\0') + std::string(kTitle) +
+                                         std::string(total - lead - kTitle.size(), '\0'));
+        const std::string ones = encode(std::string(lead, '\xFF') + std::string(kTitle) +
+                                        std::string(total - lead - kTitle.size(), '\xFF'));
+        std::size_t first = 0;
+        while (zeros[first] != ones[first])
+            ++first;
+        std::size_t last = zeros.size();
+        while (zeros[last - 1] != ones[last - 1])
+            --last;
+        titles.push_back(zeros.substr(first, last - first));
+    }
+    return titles;
+}
+
+// Whether a message's raw bytes may hold a ";Title:" line once decoded: as it
+// stands, in quoted-printable, in base64 at any of the three offsets, or in
+// UTF-16. A message without one holds no record and is never parsed, so a
+// mailbox of millions of empty messages costs no more than reading it.
+bool MayHoldTitle(std::string_view message) {
+    static const std::vector<std::string> needles = [] {
+        std::vector<std::string> list = {std::string(kTitle), "=3BTitle:", "=3bTitle:"};
+        for (std::string &base64 : Base64Titles())
+            list.push_back(std::move(base64));
+        // UTF-16 in either byte order: ";", NUL, "T", NUL, ... ":".
+        std::string utf16;
+        for (char c : kTitle)
+            utf16.append(1, c).append(1, '\0');
+        utf16.pop_back();
+        list.push_back(utf16);
+        return list;
+    }();
+    for (const std::string &needle : needles)
+        if (ContainsAcrossBreaks(message, needle))
+            return true;
+    return false;
+}
+
+// The body of a message whose header has no MIME field of its own ("Content-"
+// anything): plain text in the transfer encoding it was written in, as the
+// parser would give it, so it needs no parser. A mailbox of a million such
+// messages then costs what reading it costs.
+std::optional<std::string_view> PlainBody(std::string_view message) {
+    constexpr std::string_view kContent = "content-";
+    std::size_t pos = 0;
+    std::string_view line;
+    while (NextMailLine(message, pos, line)) {
+        if (line.empty())
+            return message.substr(pos);
+        if (line.size() >= kContent.size()) {
+            std::size_t i = 0;
+            while (i < kContent.size() && Lower(line[i]) == kContent[i])
+                ++i;
+            if (i == kContent.size())
+                return std::nullopt;
         }
     }
-    return true;
+    return std::string_view();
+}
+
+std::vector<MessageTextPart> TextPartsOf(std::string_view message, MessageParser &parser) {
+    if (const std::optional<std::string_view> body = PlainBody(message))
+        return {{Utf8OrWindows1252(*body), false}};
+    if (!ReasonableForParser(message))
+        return {};
+    return parser.TextParts(message);
 }
 
 // The first record of one message: its plain parts first, then its HTML ones.
-void ScanMessage(std::string_view message, MessageParser &parser, MailScan &scan) {
-    const std::vector<MessageTextPart> parts =
-        ReasonableForParser(message) ? parser.TextParts(message) : std::vector<MessageTextPart>();
+// The record itself is kept only when keepRecord says so; the rest always.
+bool GameOfMessage(std::string_view message, MessageParser &parser, bool keepRecord, bool &titleSeen,
+                   FoundGame &game) {
+    if (!MayHoldTitle(message))
+        return false;
+    const std::vector<MessageTextPart> parts = TextPartsOf(message, parser);
     for (const bool html : {false, true}) {
         for (const auto &part : parts) {
             if (part.html != html)
                 continue;
-            const std::string text = StripQuoting(html ? HtmlToText(part.text) : part.text);
+            const std::string lines = html ? HtmlToText(part.text) : std::string();
+            const std::string_view text = html ? std::string_view(lines) : std::string_view(part.text);
             if (!HasTitleLine(text))
                 continue;
-            scan.titleSeen = true;
-            FoundGame game;
-            if (FoundIn(text, game)) {
-                scan.games.push_back(std::move(game));
-                return;
-            }
+            titleSeen = true;
+            if (FoundIn(text, game, keepRecord))
+                return true;
         }
     }
     // A structure too broken or too deep for the parser may still hold the
     // record as plain lines.
-    const std::string raw = StripQuoting(message);
-    if (!HasTitleLine(raw))
-        return;
-    scan.titleSeen = true;
-    FoundGame game;
-    if (FoundIn(raw, game))
-        scan.games.push_back(std::move(game));
+    if (!HasTitleLine(message))
+        return false;
+    titleSeen = true;
+    return FoundIn(message, game, keepRecord);
+}
+
+void ScanMessages(std::string_view bytes, MessageParser &parser, bool keepRecords, MailScan &scan) {
+    ForEachMessage(bytes, [&](std::string_view message, MessageSpan span) {
+        FoundGame game;
+        // The first game's record is kept: most files hold one.
+        const bool keep = keepRecords || scan.games.empty();
+        if (GameOfMessage(message, parser, keep, scan.titleSeen, game)) {
+            game.message = span;
+            scan.games.push_back(std::move(game));
+        }
+    });
 }
 
 std::string_view FirstLine(std::string_view text) {
-    return text.substr(0, text.find('\n'));
+    std::size_t pos = 0;
+    std::string_view line;
+    NextMailLine(text, pos, line);
+    return line;
 }
 
 } // namespace
 
 std::vector<std::string> RecordLines(std::string_view text) {
-    const std::string unquoted = StripQuoting(text);
-    const std::vector<std::string_view> lines = Lines(unquoted);
-    for (std::size_t title = 0; title + 5 < lines.size(); ++title) {
-        if (lines[title].rfind(kTitle, 0) != 0 || !IsBlank(lines[title + 4]))
-            continue;
-        std::size_t end = title + 5;
-        while (end < lines.size() && IsMoveLine(lines[end]))
-            ++end;
-        if (end == title + 5)
-            continue;
-        std::vector<std::string> record(lines.begin() + static_cast<std::ptrdiff_t>(title),
-                                        lines.begin() + static_cast<std::ptrdiff_t>(end));
-        record[4].clear();
-        return record;
-    }
-    return {};
+    std::vector<std::string> lines;
+    if (const std::optional<RecordSpan> span = FindRecord(text))
+        ForEachRecordLine(text, *span, [&](std::size_t, std::string_view line) { lines.emplace_back(line); });
+    return lines;
 }
 
 bool HasTitleLine(std::string_view text) {
-    for (std::string_view line : Lines(text))
+    std::size_t pos = 0;
+    std::string_view line;
+    while (NextUnquotedLine(text, pos, line))
         if (line.rfind(kTitle, 0) == 0)
             return true;
     return false;
 }
 
-MailScan FindGames(std::string_view bytes, MessageParser &parser) {
+MailScan FindGames(std::string_view bytes, MessageParser &parser, bool keepRecords) {
     MailScan scan;
     if (!StartsLikeMail(FirstLine(bytes)))
         return scan;
-    for (const std::string &message : SplitMailbox(bytes))
-        ScanMessage(message, parser, scan);
+    scan.isMail = true;
+    ScanMessages(bytes, parser, keepRecords, scan);
+    if (!keepRecords && scan.games.size() > 1)
+        scan.bytes.assign(bytes);
     return scan;
 }
 
-std::optional<MailScan> ScanMailFile(FileSystem &files, const std::string &path, MessageParser &parser) {
+std::string RecordOf(const MailScan &scan, std::size_t index, MessageParser &parser) {
+    if (index >= scan.games.size())
+        return {};
+    const FoundGame &found = scan.games[index];
+    if (!found.record.empty() || scan.bytes.empty())
+        return found.record;
+    const std::string message = MessageAt(scan.bytes, found.message);
+    bool titleSeen = false;
+    FoundGame game;
+    GameOfMessage(message, parser, true, titleSeen, game);
+    return game.record;
+}
+
+std::optional<MailScan> ScanMailFile(FileSystem &files, const std::string &path, MessageParser &parser,
+                                     bool keepRecords) {
     std::string bytes;
     try {
         const auto stream = files.OpenTextFile(path);
         if (stream->AtEndOfStream())
             return std::nullopt;
         std::string line = stream->ReadLine();
-        if (!StartsLikeMail(line))
+        if (!StartsLikeMail(FirstLine(line)))
             return std::nullopt;
         // MIME does not mind the CR LF of a saved message turning into LF.
         bytes = std::move(line);
         bytes += '\n';
-        while (!stream->AtEndOfStream())
-            bytes.append(stream->ReadLine()).append("\n");
+        stream->ReadRest(bytes);
     } catch (const std::exception &) {
         // Unreadable, or over the size limit: the record reader fails on it the
         // designed way.
         return std::nullopt;
     }
-    MailScan scan = FindGames(bytes, parser);
-    if (!scan.titleSeen)
-        return std::nullopt;
+    MailScan scan;
+    scan.isMail = true;
+    ScanMessages(bytes, parser, keepRecords, scan);
+    if (!keepRecords && scan.games.size() > 1)
+        scan.bytes = std::move(bytes);
     return scan;
 }
 
 MailScan FindGamesInText(std::string_view text, MessageParser &parser) {
     if (StartsLikeMail(FirstLine(text)))
-        return FindGames(text, parser);
+        return FindGames(text, parser, false);
     MailScan scan;
-    const std::string unquoted = StripQuoting(text);
-    scan.titleSeen = HasTitleLine(unquoted);
+    scan.titleSeen = HasTitleLine(text);
     FoundGame game;
-    if (scan.titleSeen && FoundIn(unquoted, game))
+    if (scan.titleSeen && FoundIn(text, game, true))
         scan.games.push_back(std::move(game));
     return scan;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
+#include <functional>
 #include <utility>
 
 namespace quorvane {
@@ -22,20 +24,57 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return true;
 }
 
-// Calls f with each line of text, without its LF or CR LF.
-template <typename F> void ForEachLine(std::string_view text, F f) {
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        f(line);
-        start = next;
+} // namespace
+
+bool NextMailLine(std::string_view text, std::size_t &pos, std::string_view &line) {
+    if (pos >= text.size())
+        return false;
+    // Short lines by a plain loop (find_first_of would look each character up
+    // in the set); a long one a block at a time with memchr, each block bounded
+    // so that a text with no LF at all is not searched to its end per line.
+    constexpr std::size_t kShortLine = 64;
+    constexpr std::size_t kBlock = 64 * 1024;
+    std::size_t end = pos;
+    const std::size_t shortEnd = std::min(text.size(), pos + kShortLine);
+    while (end < shortEnd && text[end] != '\n' && text[end] != '\r')
+        ++end;
+    const bool longLine = end == shortEnd;
+    while (longLine && end < text.size()) {
+        const std::size_t block = std::min(text.size() - end, kBlock);
+        const char *start = text.data() + end;
+        const auto *lf = static_cast<const char *>(std::memchr(start, '\n', block));
+        const auto *cr = static_cast<const char *>(
+            std::memchr(start, '\r', lf ? static_cast<std::size_t>(lf - start) : block));
+        if (cr || lf) {
+            end += static_cast<std::size_t>((cr ? cr : lf) - start);
+            break;
+        }
+        end += block;
     }
+    line = text.substr(pos, end - pos);
+    pos = end;
+    if (pos < text.size() && text[pos] == '\r')
+        ++pos;
+    if (pos < text.size() && text[pos] == '\n')
+        ++pos;
+    return true;
+}
+
+namespace {
+
+bool HasLoneCr(std::string_view text) {
+    for (std::size_t at = text.find('\r'); at != std::string_view::npos; at = text.find('\r', at + 1))
+        if (at + 1 == text.size() || text[at + 1] != '\n')
+            return true;
+    return false;
+}
+
+// Calls f with each line of text, without its LF, CR LF or lone CR.
+template <typename F> void ForEachLine(std::string_view text, F f) {
+    std::size_t pos = 0;
+    std::string_view line;
+    while (NextMailLine(text, pos, line))
+        f(line);
 }
 
 void AppendUtf8(std::string &out, std::uint32_t cp) {
@@ -80,11 +119,15 @@ constexpr std::pair<std::string_view, std::uint32_t> kEntities[] = {
     {"euro", 0x20AC},  {"ndash", 0x2013}, {"mdash", 0x2014}, {"hellip", 0x2026}, {"lsquo", 0x2018}, {"rsquo", 0x2019},
     {"ldquo", 0x201C}, {"rdquo", 0x201D}, {"bull", 0x2022},  {"middot", 0xB7}};
 
+constexpr std::size_t kLongestEntity = 13;
+
 // Decodes the entity at text[pos] == '&'. Returns the code point and moves pos
 // past it, or returns 0 and leaves pos when it is no entity.
 std::uint32_t DecodeEntity(std::string_view text, std::size_t &pos) {
-    const std::size_t semi = text.find(';', pos + 1);
-    if (semi == std::string_view::npos || semi - pos > 12)
+    // The longest entity is 12 characters with its "&" and ";": look no further,
+    // or a text of many "&" costs the square of its length.
+    const std::size_t semi = text.substr(0, pos + kLongestEntity).find(';', pos + 1);
+    if (semi == std::string_view::npos)
         return 0;
     const std::string_view name = text.substr(pos + 1, semi - pos - 1);
     std::uint32_t cp = 0;
@@ -222,25 +265,102 @@ bool StartsLikeMail(std::string_view line) {
     return OneOf(lower, kFirstFields) || (lower.size() > 2 && lower.rfind("x-", 0) == 0);
 }
 
-std::vector<std::string> SplitMailbox(std::string_view bytes) {
-    if (bytes.rfind("From ", 0) != 0)
-        return {std::string(bytes)};
-    std::vector<std::string> messages;
-    bool previousEmpty = true;
-    ForEachLine(bytes, [&](std::string_view line) {
-        if (previousEmpty && line.rfind("From ", 0) == 0) {
-            messages.emplace_back();
-            previousEmpty = false;
+namespace {
+
+// ">From " loses one ">" in a mailbox's message: the quoting mailboxes add.
+void AppendMailboxLine(std::string &message, std::string_view line) {
+    std::size_t quotes = 0;
+    while (quotes < line.size() && line[quotes] == '>')
+        ++quotes;
+    if (quotes > 0 && line.substr(quotes).rfind("From ", 0) == 0)
+        line.remove_prefix(1);
+    message.append(line).append("\n");
+}
+
+} // namespace
+
+namespace {
+
+// The message of a mailbox at span: the bytes as they stand, unless a line
+// needs ">From " unquoting or ends in a lone CR (which MIME does not take for a
+// line end); then a copy, made from that line on, in scratch.
+std::string_view MailboxMessage(std::string_view bytes, MessageSpan span, std::string &scratch) {
+    const std::string_view raw = bytes.substr(span.begin, span.end - span.begin);
+    bool copying = false;
+    std::size_t pos = 0;
+    std::size_t lineStart = 0;
+    std::string_view line;
+    while (lineStart = pos, NextMailLine(raw, pos, line)) {
+        if (!copying) {
+            const std::size_t after = lineStart + line.size();
+            const bool loneCr = after < raw.size() && raw[after] == '\r' && (after + 1 == raw.size() || raw[after + 1] != '\n');
+            std::size_t quotes = 0;
+            while (quotes < line.size() && line[quotes] == '>')
+                ++quotes;
+            if (!loneCr && !(quotes > 0 && line.substr(quotes).rfind("From ", 0) == 0))
+                continue;
+            scratch.assign(raw.substr(0, lineStart));
+            copying = true;
+        }
+        AppendMailboxLine(scratch, line);
+    }
+    return copying ? std::string_view(scratch) : raw;
+}
+
+} // namespace
+
+void ForEachMessage(std::string_view bytes, const MessageCallback &f) {
+    const bool mailbox = bytes.rfind("From ", 0) == 0;
+    std::string message;
+    if (!mailbox) {
+        // One message, byte for byte unless it has lone CRs: MIME minds no CR LF.
+        if (!HasLoneCr(bytes)) {
+            f(bytes, {0, bytes.size()});
             return;
         }
+        ForEachLine(bytes, [&](std::string_view line) { message.append(line).append("\n"); });
+        f(message, {0, bytes.size()});
+        return;
+    }
+    // Cut at the separators first, then give each message as it stands where
+    // it can: a mailbox of one huge message is not copied.
+    MessageSpan span{};
+    bool started = false;
+    bool previousEmpty = true;
+    std::size_t pos = 0;
+    std::size_t lineStart = 0;
+    std::string_view line;
+    while (lineStart = pos, NextMailLine(bytes, pos, line)) {
+        if (previousEmpty && line.rfind("From ", 0) == 0) {
+            if (started) {
+                span.end = lineStart;
+                f(MailboxMessage(bytes, span, message), span);
+            }
+            started = true;
+            span.begin = pos;
+            previousEmpty = false;
+            continue;
+        }
         previousEmpty = line.empty();
-        std::size_t quotes = 0;
-        while (quotes < line.size() && line[quotes] == '>')
-            ++quotes;
-        if (quotes > 0 && line.substr(quotes).rfind("From ", 0) == 0)
-            line.remove_prefix(1);
-        messages.back().append(line).append("\n");
-    });
+    }
+    span.end = bytes.size();
+    f(MailboxMessage(bytes, span, message), span);
+}
+
+std::string MessageAt(std::string_view bytes, MessageSpan span) {
+    std::string message;
+    if (bytes.rfind("From ", 0) != 0) {
+        ForEachMessage(bytes.substr(span.begin, span.end - span.begin),
+                       [&](std::string_view m, MessageSpan) { message.assign(m); });
+        return message;
+    }
+    std::string scratch;
+    return std::string(MailboxMessage(bytes, span, scratch));
+}
+
+std::vector<std::string> SplitMailbox(std::string_view bytes) {
+    std::vector<std::string> messages;
+    ForEachMessage(bytes, [&](std::string_view message, MessageSpan) { messages.emplace_back(message); });
     return messages;
 }
 
@@ -323,43 +443,103 @@ std::string HtmlToText(std::string_view html) {
     return text.Take();
 }
 
+namespace {
+
+// The end of the run of ASCII bytes that starts at text[i].
+std::size_t AsciiRun(std::string_view text, std::size_t i) {
+    while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80)
+        ++i;
+    return i;
+}
+
+// The length of the UTF-8 character at text[i] and its code point in cp; 0 when
+// the bytes there are no valid UTF-8.
+std::size_t DecodeUtf8(std::string_view text, std::size_t i, std::uint32_t &cp) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80) {
+        cp = b;
+        return 1;
+    }
+    std::size_t length = 0;
+    std::uint32_t min = 0;
+    if ((b & 0xE0) == 0xC0) {
+        length = 2, cp = b & 0x1F, min = 0x80;
+    } else if ((b & 0xF0) == 0xE0) {
+        length = 3, cp = b & 0x0F, min = 0x800;
+    } else if ((b & 0xF8) == 0xF0) {
+        length = 4, cp = b & 0x07, min = 0x10000;
+    }
+    bool valid = length > 0 && i + length <= text.size();
+    for (std::size_t k = 1; valid && k < length; ++k) {
+        const auto next = static_cast<unsigned char>(text[i + k]);
+        valid = (next & 0xC0) == 0x80;
+        cp = (cp << 6) | (next & 0x3F);
+    }
+    valid = valid && cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+    return valid ? length : 0;
+}
+
+} // namespace
+
 std::string ToWindows1252(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
+    AppendWindows1252(out, utf8);
+    return out;
+}
+
+void AppendWindows1252(std::string &out, std::string_view utf8) {
     std::size_t i = 0;
     while (i < utf8.size()) {
-        const auto b = static_cast<unsigned char>(utf8[i]);
-        if (b < 0x80) {
-            out += static_cast<char>(b);
-            ++i;
+        // Runs of ASCII, nearly all of a record, are copied whole.
+        const std::size_t ascii = AsciiRun(utf8, i);
+        if (ascii > i) {
+            out.append(utf8.substr(i, ascii - i));
+            i = ascii;
             continue;
         }
-        std::size_t length = 0;
         std::uint32_t cp = 0;
-        std::uint32_t min = 0;
-        if ((b & 0xE0) == 0xC0) {
-            length = 2, cp = b & 0x1F, min = 0x80;
-        } else if ((b & 0xF0) == 0xE0) {
-            length = 3, cp = b & 0x0F, min = 0x800;
-        } else if ((b & 0xF8) == 0xF0) {
-            length = 4, cp = b & 0x07, min = 0x10000;
-        }
-        bool valid = length > 0 && i + length <= utf8.size();
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(utf8[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        valid = valid && cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
-        if (!valid) {
-            out += static_cast<char>(b);
+        const std::size_t length = DecodeUtf8(utf8, i, cp);
+        if (length == 0) {
+            out += utf8[i];
             ++i;
             continue;
         }
         out += Cp1252Byte(cp);
         i += length;
     }
+}
+
+bool IsUtf8(std::string_view bytes) {
+    std::uint32_t cp = 0;
+    for (std::size_t i = 0; i < bytes.size();) {
+        i = AsciiRun(bytes, i);
+        if (i == bytes.size())
+            break;
+        const std::size_t length = DecodeUtf8(bytes, i, cp);
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string Windows1252ToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x80 && b < 0xA0 && kCp1252High[b - 0x80] == 0) {
+            out += c; // unused: kept as the byte, which ToWindows1252 gives back
+            continue;
+        }
+        AppendUtf8(out, b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : b);
+    }
     return out;
+}
+
+std::string Utf8OrWindows1252(std::string_view bytes) {
+    return IsUtf8(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
 }
 
 } // namespace quorvane

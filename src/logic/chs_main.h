@@ -15,9 +15,15 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace quorvane {
+
+// The clipboard's text for Edit > Paste Game, or std::nullopt after a box that
+// says why there is none to take: more than Clipboard::kMaxPasteBytes is refused
+// before anything reads it.
+std::optional<std::string> PastedText(Clipboard &clipboard, MessageBox &box);
 
 class ChsMain {
 public:
@@ -52,6 +58,11 @@ public:
     GameChooser *Chooser = nullptr;
     // Why the last open or paste of e-mail gave no game; empty when it did.
     std::string MailFailure;
+
+    // Called with the path and why it could not be read just before the
+    // "Invalid File" box shows, so that a record named on the command line is
+    // reported on standard error while the box is up, not after it closes.
+    std::function<void(const std::string &path, const std::string &reason)> BeforeInvalidBox;
 
     // ---- Events ----
     void Form_Initialize();

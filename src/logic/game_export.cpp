@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,21 +74,75 @@ std::string PgnPathFor(const std::string &recordPath) {
     return (hasExtension ? recordPath.substr(0, dot) : recordPath) + ".pgn";
 }
 
-void WriteFileWhole(const std::string &path, const std::string &bytes) {
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
+namespace {
+
+// The file a save to path writes: path itself, or the file a symbolic link
+// there points to (through every link of a chain), so that saving over a link
+// keeps the link, as an editor does. A link to nowhere gives its target.
+std::string SaveTarget(const std::string &path) {
+    std::string target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return target;
+        std::string link(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) + 1, '\0');
+        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        if (n < 0)
+            return target;
+        link.resize(static_cast<std::size_t>(n));
+        const auto slash = target.find_last_of('/');
+        target = link.front() == '/' || slash == std::string::npos ? link : target.substr(0, slash + 1) + link;
+    }
+    return target;
+}
+
+// A new file beside path with a short name of its own (".qv" and six random
+// characters), so that a name as long as the folder allows can still be saved.
+int CreateTemporaryBeside(const std::string &path, std::string &temporary) {
+    static constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    const auto slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = folder + ".qv";
+        for (int i = 0; i < 6; ++i)
+            temporary += kChars[random() % (sizeof kChars - 1)];
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+} // namespace
+
+void WriteFileWhole(const std::string &requested, const std::string &bytes) {
+    const std::string path = SaveTarget(requested);
+    std::string temporary;
+    const int fd = CreateTemporaryBeside(path, temporary);
     if (fd < 0)
-        throw PlatformError("Cannot write " + path, ErrnoReason(errno));
+        throw PlatformError("Cannot write " + requested, ErrnoReason(errno));
     auto fail = [&](int error) {
         ::close(fd);
         ::unlink(temporary.c_str());
-        throw PlatformError("Cannot write " + path, ErrnoReason(error));
+        throw PlatformError("Cannot write " + requested, ErrnoReason(error));
     };
-    // mkstemp makes the file readable by its owner only; a saved game is an
+    // The new file takes the place of the old one with its permissions (a
+    // private file stays private) and, when we may, its owner; a new save is an
     // ordinary document.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(fd, 0666 & ~mask) != 0)
+    struct stat old {};
+    const bool replacing = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    mode_t mode = 0;
+    if (replacing) {
+        mode = old.st_mode & 07777;
+        if (::geteuid() == 0 && ::fchown(fd, old.st_uid, old.st_gid) != 0)
+            fail(errno);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(fd, mode) != 0)
         fail(errno);
     std::size_t written = 0;
     while (written < bytes.size()) {
@@ -104,12 +159,12 @@ void WriteFileWhole(const std::string &path, const std::string &bytes) {
     if (::close(fd) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());
-        throw PlatformError("Cannot write " + path, ErrnoReason(error));
+        throw PlatformError("Cannot write " + requested, ErrnoReason(error));
     }
     if (::rename(temporary.c_str(), path.c_str()) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());
-        throw PlatformError("Cannot write " + path, ErrnoReason(error));
+        throw PlatformError("Cannot write " + requested, ErrnoReason(error));
     }
 }
 

@@ -34,8 +34,9 @@ std::string PgnPathFor(const std::string &recordPath);
 bool SavePgn(ChsMain &form, SaveDialog &dialog, MessageBox &box, bool withAnalysis = false);
 
 // Writes bytes to path through a temporary file in the same folder, so that a
-// failure leaves any earlier file at path as it was. Raises PlatformError with
-// the reason in a user's words.
+// failure leaves any earlier file at path as it was. A symbolic link at path is
+// followed and stays a link; a file replaced keeps its mode (and its owner when
+// run as root). Raises PlatformError with the reason in a user's words.
 void WriteFileWhole(const std::string &path, const std::string &bytes);
 
 } // namespace quorvane

@@ -56,6 +56,7 @@ void ChsMain::mnuOpen_Click() {
 }
 
 void ChsMain::OpenFile(const std::string &path) {
+    MailFailure.clear();
     if (MailParser && OpenMailFile(path))
         return;
     // Any failure from here on ends the command quietly; what was done stays.
@@ -70,6 +71,8 @@ void ChsMain::OpenFile(const std::string &path) {
 void ChsMain::CallReset() {
     ResetBoard();
     Status = false;
+    if (BeforeInvalidBox)
+        BeforeInvalidBox(m_.strFileName, MailFailure.empty() ? m_.strCountFailure : MailFailure);
     box_.Show("File not valid.\r\nView Help on loading procedure.", vbCritical, "Invalid File");
 }
 

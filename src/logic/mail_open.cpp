@@ -4,6 +4,8 @@
 
 #include "logic/chs_main.h"
 
+#include "platform/errors.h"
+
 #include <exception>
 
 namespace quorvane {
@@ -15,8 +17,26 @@ constexpr const char *kPasteTitle = "Paste Game";
 
 } // namespace
 
+std::optional<std::string> PastedText(Clipboard &clipboard, MessageBox &box) {
+    std::string text;
+    bool tooLarge = false;
+    try {
+        text = clipboard.Text();
+        tooLarge = text.size() > Clipboard::kMaxPasteBytes;
+    } catch (const PlatformError &) {
+        tooLarge = true;
+    }
+    if (!tooLarge)
+        return text;
+    box.Show("The clipboard holds more than 64 MiB of text, more than a game record can be.", vbCritical,
+             "Paste Game");
+    return std::nullopt;
+}
+
 bool ChsMain::OpenMailFile(const std::string &path) {
-    const std::optional<MailScan> scan = ScanMailFile(m_.FileSystemObject(), path, *MailParser);
+    // Only the summaries are kept of a mailbox's games; the one chosen is decoded
+    // again when it opens.
+    const std::optional<MailScan> scan = ScanMailFile(m_.FileSystemObject(), path, *MailParser, false);
     if (!scan)
         return false;
     LoadFoundGame(path, *scan);
@@ -60,13 +80,13 @@ void ChsMain::LoadFoundGame(const std::string &path, const MailScan &scan) {
         chosen = *picked;
     }
     if (scan.games.empty()) {
-        MailFailure = kNoGameInMail;
+        MailFailure = scan.titleSeen || !scan.isMail ? kNoGameInMail : kNoRecordInMail;
         // An empty record fails the count, which shows the designed box.
         LoadRecordText(path, std::string());
-        m_.strCountFailure = kNoGameInMail;
+        m_.strCountFailure = MailFailure;
         return;
     }
-    LoadRecordText(path, scan.games[chosen].record);
+    LoadRecordText(path, RecordOf(scan, chosen, *MailParser));
 }
 
 void ChsMain::LoadRecordText(const std::string &path, std::string record) {

@@ -1,8 +1,12 @@
 #include "mail/gmime_parser.h"
 
+#include "game/mail_text.h"
+
 #include <gmime/gmime.h>
 
 #include <cstdlib>
+#include <string>
+#include <string_view>
 #include <mutex>
 
 namespace quorvane::mail {
@@ -11,6 +15,48 @@ namespace {
 
 // Deeper nesting than any mail client writes; past it parts are not looked at.
 constexpr int kMaxDepth = 64;
+
+// The part's content undone from its transfer encoding, still in its own
+// charset; owns the bytes until it goes.
+class DecodedContent {
+public:
+    explicit DecodedContent(GMimePart *part) : memory_(g_mime_stream_mem_new()) {
+        if (GMimeDataWrapper *content = g_mime_part_get_content(part))
+            g_mime_data_wrapper_write_to_stream(content, memory_);
+    }
+    ~DecodedContent() { g_object_unref(memory_); }
+    DecodedContent(const DecodedContent &) = delete;
+    DecodedContent &operator=(const DecodedContent &) = delete;
+    std::string_view bytes() const {
+        const GByteArray *array = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(memory_));
+        return {reinterpret_cast<const char *>(array->data), array->len};
+    }
+
+private:
+    GMimeStream *memory_;
+};
+
+// The bytes as UTF-8. When they are not valid in the charset the part declares
+// (a Latin-1 body labelled UTF-8 is common), they are read as Windows-1252, so
+// that no letter is lost.
+std::string ToUtf8(std::string_view bytes, const char *charset) {
+    const char *name = charset ? g_mime_charset_iconv_name(charset) : nullptr;
+    const bool utf8 = !name || g_ascii_strcasecmp(name, "UTF-8") == 0 || g_ascii_strcasecmp(name, "utf8") == 0 ||
+                      g_ascii_strcasecmp(name, "US-ASCII") == 0 || g_ascii_strcasecmp(name, "ASCII") == 0;
+    if (utf8)
+        return Utf8OrWindows1252(bytes);
+    gsize written = 0;
+    GError *error = nullptr;
+    gchar *converted = g_convert(bytes.data(), static_cast<gssize>(bytes.size()), "UTF-8", name, nullptr, &written,
+                                 &error);
+    if (!converted) {
+        g_clear_error(&error);
+        return Utf8OrWindows1252(bytes);
+    }
+    std::string text(converted, written);
+    g_free(converted);
+    return text;
+}
 
 void Collect(GMimeObject *object, int depth, std::vector<MessageTextPart> &parts) {
     if (!object || depth > kMaxDepth)
@@ -28,19 +74,17 @@ void Collect(GMimeObject *object, int depth, std::vector<MessageTextPart> &parts
             Collect(g_mime_message_get_mime_part(inner), depth + 1, parts);
         return;
     }
-    if (!GMIME_IS_TEXT_PART(object))
+    if (!GMIME_IS_PART(object))
         return;
     GMimeContentType *type = g_mime_object_get_content_type(object);
     const bool plain = g_mime_content_type_is_type(type, "text", "plain");
     const bool html = g_mime_content_type_is_type(type, "text", "html");
-    if (!plain && !html)
+    const DecodedContent content(GMIME_PART(object));
+    // An attachment of any other type is looked at only when it holds a record,
+    // as a game saved to a file and attached does.
+    if (!plain && !html && content.bytes().find(";Title:") == std::string_view::npos)
         return;
-    // Decoded from its transfer encoding and converted from its charset to UTF-8.
-    char *text = g_mime_text_part_get_text(GMIME_TEXT_PART(object));
-    if (!text)
-        return;
-    parts.push_back({text, html});
-    g_free(text);
+    parts.push_back({ToUtf8(content.bytes(), g_mime_object_get_content_type_parameter(object, "charset")), html});
 }
 
 } // namespace

@@ -36,10 +36,15 @@ public:
 // The system clipboard, for text.
 class Clipboard {
 public:
+    // The most text a paste takes: as much as a record file may hold.
+    static constexpr std::size_t kMaxPasteBytes = std::size_t{64} * 1024 * 1024;
+
     virtual ~Clipboard() = default;
     // Replaces the clipboard's contents with text (UTF-8).
     virtual void SetText(const std::string &text) = 0;
-    // Its plain text as UTF-8; empty when it holds none.
+    // Its plain text as UTF-8; empty when it holds none. May raise
+    // PlatformError ("too large") instead of converting more than
+    // kMaxPasteBytes.
     virtual std::string Text() = 0;
 };
 

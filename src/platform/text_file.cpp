@@ -111,6 +111,17 @@ public:
         } while (fill());
     }
 
+    // The bytes as they are, a buffer at a time.
+    void ReadRest(std::string &out) override {
+        out.reserve(out.size() + static_cast<std::size_t>(std::min(
+                                     std::max<std::int64_t>(size_on_open_ - total_, 0), FileSystem::kMaxFileBytes)) +
+                    sizeof buffer_);
+        while (fill()) {
+            out.append(buffer_ + pos_, size_ - pos_);
+            pos_ = size_;
+        }
+    }
+
 private:
     // Makes sure at least one unread byte is buffered; false at the end of the file.
     bool fill() {

@@ -27,6 +27,16 @@ public:
     virtual void ReadLineInto(std::string &line) { line = ReadLine(); }
     // Reads the next line and drops it: ReadLine without keeping the text.
     virtual void SkipLine() { ReadLine(); }
+    // Appends the rest of the stream to out, each line followed by LF; a stream
+    // may keep its line ends as the file has them. For reading a whole file at
+    // once.
+    virtual void ReadRest(std::string &out) {
+        std::string line;
+        while (!AtEndOfStream()) {
+            ReadLineInto(line);
+            out.append(line).append("\n");
+        }
+    }
 };
 
 class FileSystem {

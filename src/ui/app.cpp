@@ -7,11 +7,18 @@
 
 namespace quorvane::ui {
 
-StartUp startQuorvane(const QStringList &arguments, Module1 &module, FileDialog *dialog, MessageBox *box) {
-    std::vector<std::string> args;
-    for (qsizetype i = 1; i < arguments.size(); ++i)
-        args.push_back(toLocalPath(arguments[i]));
-    const cli::CommandLine command = cli::parseCommandLine(args);
+StartUp startQuorvane(const QStringList &arguments, Module1 &module, FileDialog *dialog, MessageBox *box,
+                      const std::function<void(const std::string &)> &warn) {
+    std::vector<std::string> bytes;
+    for (const QString &argument : arguments)
+        bytes.push_back(toLocalPath(argument));
+    return startQuorvaneFromArgv(bytes, module, dialog, box, warn);
+}
+
+StartUp startQuorvaneFromArgv(const std::vector<std::string> &arguments, Module1 &module, FileDialog *dialog,
+                      MessageBox *box, const std::function<void(const std::string &)> &warn) {
+    const cli::CommandLine command =
+        cli::parseCommandLine(std::vector<std::string>(arguments.begin() + (arguments.empty() ? 0 : 1), arguments.end()));
     StartUp result;
     switch (command.action) {
     case cli::CommandLine::Action::Wrong:
@@ -39,10 +46,16 @@ StartUp startQuorvane(const QStringList &arguments, Module1 &module, FileDialog 
     result.window->show();
     if (!command.files.empty()) {
         const std::string &path = command.files.front();
+        // Said as the failure happens: the "Invalid File" box waits for the user.
+        ChsMain &core = result.window->core();
+        core.BeforeInvalidBox = [&](const std::string &, const std::string &reason) {
+            const std::string line = path + ": " + reason + "\n";
+            result.warning = fromLocalPath(line);
+            if (warn)
+                warn(line);
+        };
         result.window->openPath(path);
-        if (!module.strCountFailure.empty())
-            result.warning = QString::fromLocal8Bit(path.c_str()) + QStringLiteral(": ") +
-                             QString::fromStdString(module.strCountFailure) + QLatin1Char('\n');
+        core.BeforeInvalidBox = nullptr;
     }
     return result;
 }

@@ -546,7 +546,8 @@ void FrmChsMain::setMailSeams(GameChooser *chooser, Clipboard *clipboard) {
 }
 
 void FrmChsMain::mnuPaste_Click() {
-    core_.PasteGame(clipboard_->Text());
+    if (const std::optional<std::string> text = PastedText(*clipboard_, core_.messageBox()))
+        core_.PasteGame(*text);
     refresh();
 }
 
@@ -568,6 +569,7 @@ void FrmChsMain::mnuKeys_Click() {
     if (!keys_) {
         keys_ = new FrmKeys();
         keys_->setAttribute(Qt::WA_DeleteOnClose);
+        placeBeside(*keys_, *this);
     }
     keys_->show();
     keys_->raise();

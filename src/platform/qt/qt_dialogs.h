@@ -5,6 +5,9 @@
 
 #include <QString>
 
+#include <memory>
+
+class QMessageBox;
 class QWidget;
 
 namespace quorvane {
@@ -24,6 +27,11 @@ class QtMessageBox : public MessageBox {
 public:
     explicit QtMessageBox(QWidget *parent) : parent_(parent) {}
     void Show(const std::string &text, int style, const std::optional<std::string> &title) override;
+    // The box Show runs, not yet shown.
+    std::unique_ptr<QMessageBox> Build(const std::string &text, int style, const std::optional<std::string> &title);
+    // text with a place to break the line in every long run without spaces (a
+    // path of hundreds of characters), so that the box wraps it to the screen.
+    static QString Breakable(const QString &text);
 
 private:
     QWidget *parent_;
