@@ -22,7 +22,12 @@ namespace {
 
 using testing::Window;
 
-QImage ClientImage(ui::FrmChsMain &window) { return window.centralWidget()->grab().toImage(); }
+// The client area as shown, once the view has done what it queued (the list's
+// scroll bar appears after a load's events).
+QImage ClientImage(ui::FrmChsMain &window) {
+    QCoreApplication::processEvents();
+    return window.centralWidget()->grab().toImage();
+}
 
 int SquareIndex(const char *name) { return board::FindSquare(board::MakeSquares(), name); }
 
@@ -186,6 +191,8 @@ TEST(WindowScale, AMaximisedWindowCentresTheLargestLayoutThatFits) {
     w.window.showMaximized();
     QTRY_VERIFY(w.window.isMaximized());
     QTRY_COMPARE(w.window.frameGeometry(), w.window.screen()->availableGeometry());
+    // A maximise is sized as a drag is: the pieces are drawn at their size once it rests.
+    QTRY_VERIFY(!w.window.boardView().picturesPending());
     const QSize client = w.window.centralWidget()->size();
     const double scale = FitScale({686, 539}, {client.width(), client.height()});
     ASSERT_GT(scale, 2.0) << "a 1920 x 1200 screen";
@@ -226,10 +233,17 @@ TEST(WindowScale, ZoomStepsTheWindowAndActualSizeRestoresIt) {
     EXPECT_EQ(w.window.centralWidget()->size(), designed);
     EXPECT_EQ(w.window.findChild<QAction *>("mnuZoomIn")->shortcuts(),
               (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)}));
-    // A user's drag of the corner scales the layout to fit.
+    // A user's drag of the corner scales the layout to fit; the pieces of the size
+    // before are scaled meanwhile and drawn anew at their size once it rests.
     w.window.resize(1000, 700);
     EXPECT_DOUBLE_EQ(w.window.layoutScale(), FitScale({686, 539}, {w.window.centralWidget()->width(),
                                                                    w.window.centralWidget()->height()}));
+    EXPECT_TRUE(w.window.boardView().picturesPending());
+    EXPECT_FALSE(testing::PiecePainted(w.window, w.window.centralWidget()->grab().toImage(), 0)) << "still scaled";
+    QTRY_VERIFY(!w.window.boardView().picturesPending());
+    const QImage rested = ClientImage(w.window);
+    for (int slot = 0; slot < board::kPieceCount; ++slot)
+        EXPECT_TRUE(testing::PiecePainted(w.window, rested, slot)) << "drawn at their size";
 }
 
 // ---- The hooks for moving pieces by hand ----

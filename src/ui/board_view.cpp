@@ -14,6 +14,7 @@
 #include <QRegion>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -75,9 +76,24 @@ QRect BoardView::rectAt(int left, int top, int width, int height) const {
     return QRect(QPoint(px(left), px(top)), QPoint(px(left + width) - 1, px(top + height) - 1));
 }
 
-void BoardView::setScale(double scale, QPoint origin) {
+void BoardView::setScale(double scale, QPoint origin, bool live) {
     if (scale != scale_) {
         scale_ = scale;
+        live_ = live;
+        if (live) {
+            // The drag rests when no new size has come for this long.
+            if (!rest_) {
+                rest_ = new QTimer(this);
+                rest_->setSingleShot(true);
+                rest_->setInterval(120);
+                connect(rest_, &QTimer::timeout, this, [this] {
+                    live_ = false;
+                    if (picturesPending_)
+                        update();
+                });
+            }
+            rest_->start();
+        }
         update();
     }
     setGeometry(QRect(origin, QSize(px(kMainClientWidth), px(kMainClientHeight))));
@@ -204,9 +220,16 @@ const QPixmap &BoardView::pieceImage(PieceKind kind, bool white) {
     const QSize size(px(board::kSquareWidth), px(board::kSquareHeight));
     const qreal ratio = devicePixelRatioF();
     if (size != picturesSize_ || ratio != picturesRatio_) {
+        // Drawing twelve pieces anew takes longer than a frame of a drag has:
+        // while it goes on, the pictures at hand are scaled (drawPiece).
+        if (live_ && !pictures_[0].isNull()) {
+            picturesPending_ = true;
+            return pictures_[static_cast<std::size_t>(pictureIndex(kind, white))];
+        }
         pictures_ = {};
         picturesSize_ = size;
         picturesRatio_ = ratio;
+        picturesPending_ = false;
     }
     QPixmap &picture = pictures_[static_cast<std::size_t>(pictureIndex(kind, white))];
     if (picture.isNull()) {
@@ -216,6 +239,18 @@ const QPixmap &BoardView::pieceImage(PieceKind kind, bool white) {
         picture.setDevicePixelRatio(ratio);
     }
     return picture;
+}
+
+void BoardView::drawPiece(QPainter &p, const QRect &r, PieceKind kind, bool white) {
+    const QPixmap &picture = pieceImage(kind, white);
+    if (!picturesPending_) {
+        p.drawPixmap(r.topLeft(), picture);
+        return;
+    }
+    p.save();
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawPixmap(r, picture);
+    p.restore();
 }
 
 void BoardView::paintCoordinates(QPainter &p, const QRect &dirty) {
@@ -315,14 +350,14 @@ void BoardView::paintEvent(QPaintEvent *event) {
         const auto &shown = pieces_[static_cast<std::size_t>(slot)];
         const QRect r = pieceRect(slot);
         if (shown.visible && slot != dragged_ && region.intersects(r))
-            p.drawPixmap(r.topLeft(), pieceImage(shown.kind, shown.white));
+            drawPiece(p, r, shown.kind, shown.white);
     }
     paintTargets(p);
     paintLine({7440, 240}, {7440, 8040});                // Line1, the divider
     paintShape(rectAt(7440, 720, 2775, 465), kOrange);   // Shape2, behind the file name
     if (dragged_ >= 0) {
         const auto &shown = pieces_[static_cast<std::size_t>(dragged_)];
-        p.drawPixmap(draggedRect().topLeft(), pieceImage(shown.kind, shown.white));
+        drawPiece(p, draggedRect(), shown.kind, shown.white);
     }
 }
 

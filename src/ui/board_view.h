@@ -18,6 +18,8 @@
 #include <QRect>
 #include <QWidget>
 
+class QTimer;
+
 #include <array>
 #include <vector>
 
@@ -37,7 +39,11 @@ public:
 
     // The layout drawn at scale (1: the designed pixels), its top left corner at
     // origin of the parent. Resizes the widget to the scaled client area.
-    void setScale(double scale, QPoint origin);
+    // While the user drags the window's corner (live), a new size's pictures
+    // are drawn only once the drag rests; meanwhile the last ones are scaled.
+    void setScale(double scale, QPoint origin, bool live = false);
+    // True until a drag of the corner rests and the pieces are drawn at their size.
+    bool picturesPending() const { return live_ || picturesPending_; }
     double scale() const { return scale_; }
     // A length or rectangle in twips at the current scale, in this widget's pixels.
     int px(double twips) const;
@@ -103,6 +109,7 @@ private:
     QRect pieceRect(int slot) const;
     QRect draggedRect() const;
     const QPixmap &pieceImage(PieceKind kind, bool white);
+    void drawPiece(QPainter &p, const QRect &r, PieceKind kind, bool white);
     void paintCoordinates(QPainter &p, const QRect &dirty);
     void paintTargets(QPainter &p);
 
@@ -118,6 +125,9 @@ private:
     std::array<QPixmap, 12> pictures_;
     QSize picturesSize_;
     qreal picturesRatio_ = 0;
+    bool live_ = false;
+    bool picturesPending_ = false;
+    QTimer *rest_ = nullptr;
 };
 
 // A straight line between two points in twips, width in pixels (the About

@@ -281,13 +281,13 @@ void FrmChsMain::buildControls() {
     applyScale(1.0);
 }
 
-void FrmChsMain::applyScale(double scale) {
+void FrmChsMain::applyScale(double scale, bool live) {
     scale_ = scale;
     const QSize layout(ScaledPixels(kMainClientWidth, scale), ScaledPixels(kMainClientHeight, scale));
     // Centred, the window's ground around it.
     const QPoint origin(std::max(0, (client_->width() - layout.width()) / 2),
                         std::max(0, (client_->height() - layout.height()) / 2));
-    board_->setScale(scale, origin);
+    board_->setScale(scale, origin, live);
     for (const Placed &p : placed_) {
         if (!p.family.isEmpty())
             p.widget->setFont(classicFont(p.family, p.points * scale));
@@ -331,16 +331,17 @@ void FrmChsMain::resizeEvent(QResizeEvent *event) {
         chosenScale_.reset();
     const double fit = fitScale();
     double scale = fit;
+    bool live = true; // a user's drag of the corner, unless a zoom or the start-up sized it
     // A zoom that sized the window gets its own scale, not one rounded from the size.
     if (pendingScale_ && client_->size() == QSize(ScaledPixels(kMainClientWidth, *pendingScale_),
                                                   ScaledPixels(kMainClientHeight, *pendingScale_)))
-        scale = *pendingScale_;
+        scale = *pendingScale_, live = false;
     else if (chosenScale_)
         scale = std::min(*chosenScale_, fit);
     pendingScale_.reset();
     if (scale != scale_ || board_->pos() != QPoint((client_->width() - board_->width()) / 2,
                                                    (client_->height() - board_->height()) / 2))
-        applyScale(scale);
+        applyScale(scale, live);
 }
 
 void FrmChsMain::zoomTo(double scale) {

@@ -109,8 +109,9 @@ private:
     // Places a control at its designed rectangle (twips) at the current scale,
     // and keeps it there when the scale changes; font in points, if any.
     void place(QWidget *widget, QRect twips, const QString &family = {}, double points = 0);
-    // Draws the layout at scale, centred in the client area.
-    void applyScale(double scale);
+    // Draws the layout at scale, centred in the client area; live while the
+    // user drags the window's corner.
+    void applyScale(double scale, bool live = false);
     // The largest scale the client area holds the layout at.
     double fitScale() const;
     // Opens inside the screen's free area, at the largest scale up to 1 that fits.

@@ -14,10 +14,12 @@
 #include <QLineEdit>
 #include "ui/help_window.h"
 #include "ui/keys_window.h"
+#include "ui/board_view.h"
 #include "ui/main_window.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -76,8 +78,14 @@ int main(int argc, char **argv) {
     window.refresh();
     // QUORVANE_SNAPSHOT_SIZE=1920x1181 (the window's size) shows the layout scaled.
     const QStringList size = qEnvironmentVariable("QUORVANE_SNAPSHOT_SIZE").split(QLatin1Char('x'));
-    if (size.size() == 2)
+    if (size.size() == 2) {
         window.resize(size[0].toInt(), size[1].toInt());
+        // Sized as a drag of the corner is: the pieces are drawn at their size once it rests.
+        QElapsedTimer waited;
+        waited.start();
+        while (window.boardView().picturesPending() && waited.elapsed() < 2000)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
     QApplication::processEvents();
     QPixmap shot = window.grab();
     const QString menuName = qEnvironmentVariable("QUORVANE_SNAPSHOT_MENU");
