@@ -154,7 +154,7 @@ double windowSeconds(const QString &program, const std::vector<ui::GameEvaluator
     });
     *evaluated = 0;
     QObject::connect(&evaluator, &ui::GameEvaluator::evaluated,
-                     [evaluated](int, std::optional<engine::Score> score) { *evaluated += score ? 1 : 0; });
+                     [evaluated](int, const std::optional<engine::PositionEval> &eval) { *evaluated += eval ? 1 : 0; });
     loop.exec();
     const auto start = Clock::now();
     const double cpuStart = ownCpuSeconds();
@@ -207,8 +207,7 @@ int main(int argc, char **argv) {
     form.OpenFile(record);
     std::vector<ui::GameEvaluator::Item> items;
     for (const chess::Position &position : form.ChessPositions())
-        items.push_back({QString::fromStdString(position.toFen()), position.sideToMove() == chess::Color::White,
-                         engine::finalScore(position)});
+        items.push_back(ui::GameEvaluator::itemOf(position));
 
     std::vector<double> floor, window, commandLine, cpus;
     int evaluated = 0;

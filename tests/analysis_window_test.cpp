@@ -11,8 +11,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTemporaryDir>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -36,17 +36,26 @@ struct AnalysisFixture {
     ui::AnalysisWindow *analysis = nullptr;
 
     explicit AnalysisFixture(const char *mode, const std::string &record = TestDataPath("game_015.txt"),
-                             int replyTimeoutMs = 5000, std::function<QString()> locate = nullptr) {
+                             int replyTimeoutMs = 5000, std::function<QString()> locate = nullptr,
+                             std::function<void(ui::AnalysisOptions &)> tune = nullptr) {
         qputenv("FAKE_UCI_MODE", mode);
         qunsetenv("FAKE_UCI_LOG");
+        qunsetenv("FAKE_UCI_SCORES");
+        replyTimeoutMs_ = replyTimeoutMs;
         w.Open(record);
+        open(locate, tune);
+    }
+    void open(std::function<QString()> locate = nullptr, std::function<void(ui::AnalysisOptions &)> tune = nullptr) {
         ui::AnalysisOptions options;
         options.locate = locate ? locate : [] { return QStringLiteral(FAKE_UCI_PATH); };
-        options.replyTimeoutMs = replyTimeoutMs;
+        options.replyTimeoutMs = replyTimeoutMs_;
         options.graphNodes = 1000;
+        if (tune)
+            tune(options);
         w.window.openAnalysis(options);
         analysis = w.window.analysisWindow();
     }
+    int replyTimeoutMs_ = 5000;
     QString text(const char *label) { return analysis->findChild<QLabel *>(label)->text(); }
     ui::GameGraph *graph() { return analysis->findChild<ui::GameGraph *>(); }
     bool waitForEval(const QString &eval) {
@@ -64,8 +73,13 @@ TEST(AnalysisWindow, ShowsTheFiguresOfTheBoardsPosition) {
     EXPECT_EQ(f.text("lblStatus"), "");
     EXPECT_EQ(f.analysis->findChild<ui::EvalBar *>()->accessibleName(), "Evaluation bar: White 51%, Black 49%");
     EXPECT_FALSE(f.analysis->isModal());
-    EXPECT_GT(f.analysis->x(), f.w.window.x()) << "beside the main window, on its right";
-    EXPECT_TRUE(f.w.window.screen()->availableGeometry().contains(f.analysis->frameGeometry()));
+    // Beside the main window, on its right, where the screen has room for it;
+    // on the screen in any case.
+    const QRect screen = f.w.window.screen()->availableGeometry();
+    if (f.w.window.frameGeometry().right() + 8 + f.analysis->width() <= screen.right())
+        EXPECT_GT(f.analysis->x(), f.w.window.frameGeometry().right());
+    else
+        EXPECT_LE(f.analysis->x() + f.analysis->width(), screen.right() + 1);
     EXPECT_EQ(f.analysis->parentWidget(), &f.w.window);
 }
 
@@ -110,6 +124,7 @@ TEST(AnalysisWindow, FillsTheGraphAndFollowsANewRecord) {
     EXPECT_LT(f.graph()->evaluated(), f.graph()->count()) << "starts over";
     EXPECT_TRUE(QTest::qWaitFor([&] { return f.graph()->evaluated() == f.graph()->count(); }, 10000));
     EXPECT_TRUE(f.waitForEval(fakeEval(0)));
+    EXPECT_EQ(f.w.window.core().Analysis().size(), static_cast<std::size_t>(f.graph()->count()));
 }
 
 // A click on the graph steps the main board there with Next or Back, as the
@@ -223,7 +238,7 @@ TEST(AnalysisWindow, ClosingStopsTheEngines) {
     }
 }
 
-TEST(AnalysisWindow, ViewMenuOpensOneWindowWithF3) {
+TEST(AnalysisWindow, ViewMenuTogglesOneWindowWithF3) {
     Window w;
     QStringList order;
     for (QAction *action : w.window.menuBar()->actions())
@@ -238,9 +253,13 @@ TEST(AnalysisWindow, ViewMenuOpensOneWindowWithF3) {
     analysis->trigger();
     ui::AnalysisWindow *first = w.window.analysisWindow();
     ASSERT_NE(first, nullptr);
-    analysis->trigger();
-    EXPECT_EQ(w.window.analysisWindow(), first);
+    w.window.openAnalysis({});
+    EXPECT_EQ(w.window.analysisWindow(), first) << "one window at most";
     EXPECT_EQ(w.window.findChildren<ui::AnalysisWindow *>().size(), 1);
+    analysis->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.window.analysisWindow() == nullptr; }, 2000)) << "F3 again closes it";
+    analysis->trigger();
+    EXPECT_NE(w.window.analysisWindow(), nullptr);
     qunsetenv("QUORVANE_ENGINE");
 }
 

@@ -1,6 +1,8 @@
 // Save as PGN, Copy PGN and Copy Position through the window, with a scripted
 // save dialog and clipboard.
 
+#include "chess/pgn_reader.h"
+#include "engine/review.h"
 #include "ui/board_view.h"
 #include "ui/export_commands.h"
 #include "ui_support.h"
@@ -200,6 +202,59 @@ TEST(PromotedPieces, ShowTheirNewKind) {
     QTest::mouseClick(w.button("cmdBack"), Qt::LeftButton);
     EXPECT_EQ(board.pieceKind(slot), PieceKind::Pawn);
     EXPECT_TRUE(testing::PiecePainted(w.window, w.window.centralWidget()->grab().toImage(), slot));
+}
+
+// Save with Analysis and Copy PGN write what the engines found into the PGN;
+// Save as PGN stays the plain game; the saved file, loaded again, brings its
+// analysis back, so its review needs no engine.
+TEST(SaveWithAnalysis, WritesTheEvaluationsAndReadsThemBack) {
+    ExportWindow w;
+    EXPECT_FALSE(w.action("mnuSaveAnalysis")->isEnabled()) << "with no record";
+    w.OpenCopy("game.txt", testing::MakeRecord({"1. e2-e4 e7-e5", "2. g1-f3 b8-c6", "3. f1-c4 g8-f6", "4. f3-g5 d7-d5"}));
+    EXPECT_TRUE(w.action("mnuSaveAnalysis")->isEnabled());
+    // Nothing searched yet: the same text as without analysis.
+    w.action("mnuCopyPgn")->trigger();
+    ASSERT_EQ(w.clipboard.texts.size(), 1u);
+    EXPECT_EQ(w.clipboard.texts[0].find("%eval"), std::string::npos);
+
+    // White's view; 3. Bc4 (half-move 5) throws the game away.
+    const int whiteView[] = {20, 30, 25, 35, 30, -380, -370, -390, -400};
+    engine::GameAnalysis &analysis = w.window.core().Analysis();
+    ASSERT_EQ(analysis.size(), 9u);
+    for (std::size_t k = 0; k < 9; ++k) {
+        engine::PositionEval eval;
+        eval.score.centipawns = whiteView[k];
+        eval.depth = 12;
+        if (k == 4)
+            eval.pv = {"d2d4", "e5d4"}, eval.bestMove = "d2d4";
+        analysis.set(k, eval);
+    }
+    const auto analysed = (w.dir / "analysed.pgn").string();
+    const auto plain = (w.dir / "plain.pgn").string();
+    w.save.answer = analysed;
+    w.action("mnuSaveAnalysis")->trigger();
+    w.save.answer = plain;
+    w.action("mnuSavePgn")->trigger();
+    const std::string text = ReadFile(analysed);
+    EXPECT_NE(text.find("[%eval 0.30"), std::string::npos) << text;
+    EXPECT_NE(text.find("Bc4 $4"), std::string::npos) << text;
+    EXPECT_NE(text.find("(3. d4"), std::string::npos) << "the better line as a variation: " << text;
+    EXPECT_EQ(ReadFile(plain).find("%eval"), std::string::npos);
+    w.action("mnuCopyPgn")->trigger();
+    EXPECT_EQ(w.clipboard.texts.back(), text);
+
+    // The saved file read as PGN and loaded as a game.
+    chess::PgnGameRead read = chess::readPgnGame(text);
+    ASSERT_TRUE(read.game) << read.error;
+    w.window.core().LoadGame(std::move(*read.game), analysed);
+    w.window.refresh();
+    const engine::GameAnalysis &back = w.window.core().Analysis();
+    ASSERT_EQ(back.size(), 9u);
+    EXPECT_EQ(back.known(), 9u);
+    const engine::GameReview review = engine::reviewGame(back.scores(), true);
+    EXPECT_EQ(review.white.blunders, 1);
+    EXPECT_EQ(review.judgements[4], engine::Judgement::Blunder);
+    EXPECT_EQ(back.at(5)->score.centipawns, -380);
 }
 
 } // namespace

@@ -22,7 +22,7 @@ std::vector<PassPosition> positionsOf(const std::vector<std::string> &sans) {
     chess::Position board = chess::Position::fromFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1").value();
     std::vector<PassPosition> out;
     auto add = [&] {
-        out.push_back({board.toFen(), board.sideToMove() == chess::Color::White, finalScore(board)});
+        out.push_back({board.toFen(), board.sideToMove() == chess::Color::White, knownEval(finalScore(board))});
     };
     add();
     for (const std::string &san : sans) {

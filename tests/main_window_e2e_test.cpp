@@ -141,8 +141,8 @@ TEST(MainWindowE2E, PlacementMenusAndStacking) {
 
     // Each item with its shortcut and, for the View menu's switches, its state.
     // The commands that take the game out wait for a record; all others are enabled.
-    const QStringList waiting{"Save as &PGN...", "&Copy PGN", "Copy &Position (FEN)", "&Delete Variation",
-                              "Pro&mote to Main Line"};
+    const QStringList waiting{"Save as &PGN...", "Save with &Analysis...", "&Copy PGN", "Copy &Position (FEN)",
+                              "&Delete Variation", "Pro&mote to Main Line"};
     QStringList menus;
     for (QAction *menu : w.window.menuBar()->actions()) {
         menus << menu->text();
@@ -156,11 +156,11 @@ TEST(MainWindowE2E, PlacementMenusAndStacking) {
             EXPECT_EQ(item->isEnabled(), !waiting.contains(item->text())) << item->text().toStdString();
         }
     }
-    EXPECT_EQ(menus, (QStringList{"&File", "&Open\tCtrl+O", "Save as &PGN...\tCtrl+S", "-", "&Exit\tCtrl+Q", "&Edit",
-                                  "&Copy PGN\tCtrl+C", "Copy &Position (FEN)\tCtrl+Shift+C", "&Paste Game\tCtrl+V", "-",
-                                  "&Delete Variation", "Pro&mote to Main Line", "&View",
+    EXPECT_EQ(menus, (QStringList{"&File", "&Open\tCtrl+O", "Save as &PGN...\tCtrl+S", "Save with &Analysis...", "-",
+                                  "&Exit\tCtrl+Q", "&Edit", "&Copy PGN\tCtrl+C", "Copy &Position (FEN)\tCtrl+Shift+C",
+                                  "&Paste Game\tCtrl+V", "-", "&Delete Variation", "Pro&mote to Main Line", "&View",
                                   "&Flip Board	Ctrl+B [ ]", "Show &Last Move [x]", "-", "Zoom &In	Ctrl++",
-                                  "Zoom &Out	Ctrl+-", "Actual &Size	Ctrl+0", "-", "&Analysis	F3", "&Help", "&Help	F1",
+                                  "Zoom &Out	Ctrl+-", "Actual &Size	Ctrl+0", "-", "&Analysis	F3", "Analysis &Lines", "&Help", "&Help	F1",
                                   "&Keys and Features",
                                   "&About Quorvane..."}));
     EXPECT_EQ(w.window.menuBar()->actions()[2]->menu()->objectName(), "mnuView");

@@ -227,7 +227,7 @@ int analyseFiles(const std::vector<std::string> &paths, const AnalyseOptions &op
             std::vector<engine::PassPosition> positions;
             for (const chess::Position &position : game.mainLinePositions())
                 positions.push_back({position.toFen(), position.sideToMove() == chess::Color::White,
-                                     engine::finalScore(position)});
+                                     engine::knownEval(engine::finalScore(position))});
             const std::size_t passGame = pass.addGame(std::move(positions));
             entries.push_back({path, ++number, std::move(game), passGame});
         }

@@ -38,7 +38,7 @@ std::size_t GamePass::addGame(std::vector<PassPosition> positions) {
     for (std::size_t i = 0; i < entry.positions.size(); ++i) {
         jobs_.push_back({game, i});
         if (entry.positions[i].known) {
-            entry.analysis.set(i, PositionEval{.score = *entry.positions[i].known});
+            entry.analysis.set(i, *entry.positions[i].known);
             known.push_back(jobs_.size() - 1);
         } else {
             queue_.push_back(jobs_.size() - 1);

@@ -32,9 +32,19 @@ public:
 struct PassPosition {
     std::string fen;
     bool whiteToMove = true;
-    // Set where the game is over there: the score without asking an engine.
-    std::optional<Score> known;
+    // Set where the answer is known without asking an engine: the game is over
+    // there, or the position was evaluated before.
+    std::optional<PositionEval> known;
 };
+
+// A position's known evaluation from a score alone (a finished game's).
+inline std::optional<PositionEval> knownEval(const std::optional<Score> &score) {
+    if (!score)
+        return std::nullopt;
+    PositionEval eval;
+    eval.score = *score;
+    return eval;
+}
 
 class GamePass {
 public:

@@ -335,6 +335,8 @@ void UciClient::handleLine(std::string_view line) {
         if (state_ == State::Starting) {
             send("setoption name Threads value " + std::to_string(options_.threads));
             send("setoption name Hash value " + std::to_string(options_.hashMb));
+            if (options_.multiPv > 1)
+                send("setoption name MultiPV value " + std::to_string(options_.multiPv));
             send("isready");
             state_ = State::Syncing;
             startupSync_ = true;

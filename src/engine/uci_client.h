@@ -53,6 +53,8 @@ public:
         double msPerNode = 0.3;
         // A longer line fails the engine; the rest of it is never kept.
         std::size_t maxLineBytes = std::size_t(1) << 20;
+        // How many best lines each search reports (UCI's MultiPV).
+        int multiPv = 1;
     };
     // What the engine says, as it says it. A listener may call back into the
     // client (analyse, stop, even shutdown) from any of these.

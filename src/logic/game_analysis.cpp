@@ -2,12 +2,15 @@
 
 #include "logic/chs_main.h"
 
+#include "engine/annotated_pgn.h"
+
 namespace quorvane {
 
 engine::GameAnalysis &ChsMain::Analysis() {
     if (analysisRevision_ != lstFieldsList.Revision()) {
-        const std::vector<chess::Position> &positions = ChessPositions();
-        analysis_ = engine::GameAnalysis(positions.size(), positions.front().sideToMove() == chess::Color::White);
+        // A game saved with its analysis brings it back: its graph and review
+        // show without an engine.
+        analysis_ = engine::analysisFromGame(ChessGame());
         analysisRevision_ = lstFieldsList.Revision();
     }
     return analysis_;

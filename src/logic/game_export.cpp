@@ -2,6 +2,8 @@
 
 #include "chess/openings.h"
 #include "chess/pgn.h"
+#include "engine/annotated_pgn.h"
+#include "engine/line.h"
 #include "chess/record_game.h"
 #include "platform/errors.h"
 
@@ -35,6 +37,23 @@ std::string RecordPgn(ChsMain &form, const chess::Game *game) {
     if (!RecordLoaded(form))
         return {};
     return chess::toPgnWithOpening(game ? *game : form.ChessGame());
+}
+
+std::string AnalysedPgn(ChsMain &form, const chess::Game *changed) {
+    if (!RecordLoaded(form))
+        return {};
+    const engine::GameAnalysis &analysis = form.Analysis();
+    const std::vector<chess::Position> &positions = form.ChessPositions();
+    // Where the game is over the rules know the score without an engine; only
+    // a searched position makes the game analysed.
+    bool searched = false;
+    for (std::size_t i = 0; i < analysis.size() && i < positions.size() && !searched; ++i)
+        searched = analysis.at(i) && !engine::finalScore(positions[i]);
+    if (!searched)
+        return RecordPgn(form, changed);
+    chess::Game game = changed ? *changed : form.ChessGame();
+    engine::annotateGame(game, analysis);
+    return chess::toPgnWithOpening(game);
 }
 
 BoardFen PositionFen(ChsMain &form) {
@@ -149,17 +168,18 @@ void WriteFileWhole(const std::string &requested, const std::string &bytes) {
     }
 }
 
-bool SavePgn(ChsMain &form, SaveDialog &dialog, MessageBox &box, const chess::Game *game) {
+bool SavePgn(ChsMain &form, SaveDialog &dialog, MessageBox &box, const chess::Game *game, bool withAnalysis) {
     if (!RecordLoaded(form))
         return false;
-    const auto path = dialog.ShowSave("Save as PGN", PgnPathFor(form.module().strFileName), "PGN files *.pgn|*.pgn");
+    const std::string title = withAnalysis ? "Save with Analysis" : "Save as PGN";
+    const auto path = dialog.ShowSave(title, PgnPathFor(form.module().strFileName), "PGN files *.pgn|*.pgn");
     if (!path)
         return false;
-    const std::string pgn = RecordPgn(form, game);
+    const std::string pgn = withAnalysis ? AnalysedPgn(form, game) : RecordPgn(form, game);
     try {
         WriteFileWhole(*path, pgn);
     } catch (const PlatformError &e) {
-        box.Show("The game was not saved to " + *path + ":\r\n" + e.reason() + ".", vbCritical, "Save as PGN");
+        box.Show("The game was not saved to " + *path + ":\r\n" + e.reason() + ".", vbCritical, title);
         return false;
     }
     return true;

@@ -12,6 +12,10 @@ namespace quorvane {
 // game, when given, is the record's game as the user changed it (with the
 // variations tried on the board).
 std::string RecordPgn(ChsMain &form, const chess::Game *game = nullptr);
+// The same with what the engines found written in ([%eval] after each move,
+// judgements as NAGs and comments, the better line as a variation); the plain
+// PGN while no position was searched.
+std::string AnalysedPgn(ChsMain &form, const chess::Game *game = nullptr);
 
 // The position after FieldsPosition half-moves as FEN, or why there is none
 // (fen empty): the record replays past the point where its chess game stopped.
@@ -28,7 +32,9 @@ std::string PgnPathFor(const std::string &recordPath);
 // File > Save as PGN: asks where, writes the PGN there and reports a failure in
 // a message box. A file already there is replaced only once the new one is
 // written whole. Returns true when the file was written.
-bool SavePgn(ChsMain &form, SaveDialog &dialog, MessageBox &box, const chess::Game *game = nullptr);
+// File > Save with Analysis is the same with AnalysedPgn.
+bool SavePgn(ChsMain &form, SaveDialog &dialog, MessageBox &box, const chess::Game *game = nullptr,
+             bool withAnalysis = false);
 
 // Writes bytes to path through a temporary file in the same folder, so that a
 // failure leaves any earlier file at path as it was. A symbolic link at path is

@@ -1,9 +1,19 @@
 #pragma once
-// The two painted parts of the Analysis window. Each says what it shows in its
-// accessible name, so screen readers and tests read the figures as text.
+// The painted parts of the Analysis window and the model they read. None of
+// them keeps a score: the evaluations are the game's (engine::GameAnalysis, kept
+// by the window's logic), the review is made from them, and the widgets paint
+// what ReviewModel says. Each widget says what it shows in its accessible name
+// or its items' text, so screen readers and tests read the figures as text.
 
+#include "chess/game.h"
+#include "engine/game_analysis.h"
+#include "engine/review.h"
 #include "engine/uci.h"
 
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QStyledItemDelegate>
+#include <QTableView>
 #include <QWidget>
 
 #include <optional>
@@ -11,41 +21,102 @@
 
 namespace quorvane::ui {
 
-// A vertical bar: White's share from the bottom, Black's from the top, clipped
-// at +/-10 pawns; a mate fills it.
+// The colour of a side's judgement marks, in the graph and in the move list.
+QColor sideColor(bool white);
+
+// One half-move of the move list: where it is in the game and how it is written.
+// Variations will add cells of their own, each with its path.
+struct MoveCell {
+    chess::GamePath path;
+    QString san;
+    int moveNumber = 1;
+    bool white = true;
+};
+
+// The game's analysis as the window shows it: the evaluation of each position,
+// the judgement of each half-move and the review's figures, with the half-moves'
+// names. Positions are numbered as the main line's: 0 the start, k after k
+// half-moves.
+class ReviewModel : public QObject {
+    Q_OBJECT
+public:
+    explicit ReviewModel(QObject *parent = nullptr);
+
+    // Starts over with another game's analysis (kept by the caller, which
+    // outlives this model), its main line's half-moves, and the result text of
+    // each position where the game is over there ("1-0", "0-1", "1/2-1/2";
+    // empty elsewhere).
+    void reset(const engine::GameAnalysis *analysis, std::vector<MoveCell> cells, std::vector<QString> endings);
+    // Reads the analysis again after it changed.
+    void refresh();
+
+    int positions() const { return analysis_ ? static_cast<int>(analysis_->size()) : 0; }
+    int evaluated() const { return analysis_ ? static_cast<int>(analysis_->known()) : 0; }
+    bool whiteStarts() const { return analysis_ ? analysis_->whiteStarts() : true; }
+    const engine::PositionEval *eval(int index) const;
+    std::optional<engine::Score> score(int index) const;
+    // "+0.3", "#-2", the result where the game is over; empty while unknown.
+    QString scoreText(int index) const;
+    // Half-moves are numbered from 1.
+    int halfMoves() const { return static_cast<int>(cells_.size()); }
+    const MoveCell &cell(int halfMove) const { return cells_.at(static_cast<std::size_t>(halfMove - 1)); }
+    // "12. Nf3", "12... Nf6", with its judgement mark when it has one.
+    QString moveText(int halfMove, bool withMark = true) const;
+    engine::Judgement judgement(int halfMove) const;
+    const engine::GameReview &review() const { return review_; }
+    // The half-moves of one side with this judgement, in order.
+    std::vector<int> judged(bool white, engine::Judgement judgement) const;
+
+signals:
+    void changed();
+
+private:
+    const engine::GameAnalysis *analysis_ = nullptr;
+    std::vector<MoveCell> cells_;
+    std::vector<QString> endings_;
+    engine::GameReview review_;
+};
+
+// A vertical bar: White's share from the bottom (from the top when the board is
+// flipped, so White's side of the bar is where White's pieces are), clipped at
+// +/-10 pawns; a mate fills it.
 class EvalBar : public QWidget {
     Q_OBJECT
 public:
     explicit EvalBar(QWidget *parent = nullptr);
     void setScore(std::optional<engine::Score> score);
+    void setFlipped(bool flipped);
+    bool flipped() const { return flipped_; }
     QSize sizeHint() const override { return {22, 160}; }
 
 protected:
     void paintEvent(QPaintEvent *) override;
 
 private:
+    void describe();
     std::optional<engine::Score> score_;
+    bool flipped_ = false;
 };
 
 // The evaluation of every position of the game from the start to the last,
-// clipped at +/-10 pawns, White's share filled from the bottom as in the bar.
-// The shown position is marked with a line, blunders with a dot. A click picks
-// the nearest position.
+// clipped at +/-10 pawns, White's share filled from the bottom as in the bar,
+// with a pawn scale at the side and move numbers along the bottom. The shown
+// position is marked with a line; judged half-moves with a dot in the colour of
+// the side that erred, larger the worse it was. Hovering names the half-move,
+// its score and judgement; a click picks the nearest position.
 class GameGraph : public QWidget {
     Q_OBJECT
 public:
-    explicit GameGraph(QWidget *parent = nullptr);
-    // Starts over with count positions, none evaluated.
-    void reset(int count, bool whiteMovesFirst);
-    void setEvaluation(int index, std::optional<engine::Score> score);
+    explicit GameGraph(const ReviewModel &model, QWidget *parent = nullptr);
     void setMarked(std::optional<int> index);
-    int count() const { return static_cast<int>(evals_.size()); }
-    int evaluated() const { return evaluated_; }
-    std::optional<engine::Score> evaluation(int index) const { return evals_.at(static_cast<std::size_t>(index)); }
-    const std::vector<int> &blunderPoints() const { return blunders_; }
+    int count() const { return model_.positions(); }
+    int evaluated() const { return model_.evaluated(); }
+    std::optional<engine::Score> evaluation(int index) const { return model_.score(index); }
     // The position a click at x (widget pixels) picks.
     int indexAt(int x) const;
-    QSize sizeHint() const override { return {400, 140}; }
+    // What hovering over position index says.
+    QString pointText(int index) const;
+    QSize sizeHint() const override { return {420, 170}; }
 
 signals:
     void pointClicked(int index);
@@ -53,17 +124,57 @@ signals:
 protected:
     void paintEvent(QPaintEvent *) override;
     void mousePressEvent(QMouseEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     QRectF plotArea() const;
     void describe();
 
-    std::vector<std::optional<engine::Score>> evals_;
-    std::vector<bool> known_;
-    std::vector<int> blunders_;
-    int evaluated_ = 0;
-    bool whiteFirst_ = true;
+    const ReviewModel &model_;
     std::optional<int> marked_;
+};
+
+// The move list's table: a row per move number, White's and Black's half-moves
+// in their own columns. A cell's text is its move, its judgement mark and the
+// score after it ("Nf6? -1.2").
+class MoveTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Role { JudgementRole = Qt::UserRole + 1, MarkRole, SanRole, ScoreRole, WhiteRole, HalfMoveRole };
+    explicit MoveTableModel(const ReviewModel &model, QObject *parent = nullptr);
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // The cell of half-move k (1-based) and back; invalid / 0 where there is none.
+    QModelIndex indexOf(int halfMove) const;
+    int halfMoveAt(const QModelIndex &index) const;
+
+private:
+    void rebuild();
+    const ReviewModel &model_;
+    int offset_ = 0; // 1 when Black plays first: White's first cell is empty
+    int firstMove_ = 1;
+    int halfMoves_ = 0;
+};
+
+class MoveList : public QTableView {
+    Q_OBJECT
+public:
+    explicit MoveList(const ReviewModel &model, QWidget *parent = nullptr);
+    MoveTableModel *moves() const { return moves_; }
+    // Highlights the cell of the half-move that led to position index (none at
+    // the start).
+    void setCurrent(int position);
+    int current() const { return current_; }
+
+signals:
+    void positionClicked(int index);
+
+private:
+    MoveTableModel *moves_;
+    int current_ = 0;
 };
 
 } // namespace quorvane::ui

@@ -1,24 +1,31 @@
 #pragma once
 // The Analysis window: the engine's view of the position on the main board (its
-// evaluation from White's side, the search depth, the best line and a bar) and
-// a graph of the whole game, filled in the background by a second engine.
+// evaluation from White's side, the search depth, the best lines and a bar),
+// and the review of the whole game: each side's accuracy, average centipawn
+// loss and judgements, a graph and a move list, filled in the background by a
+// second engine.
 //
-// It belongs to the main window, which creates it on View > Analysis and tells
-// it after every refresh; the engines run only while it exists, and closing it
-// destroys it. Nothing here waits for an engine.
+// The whole game's evaluations are the game's (ChsMain::Analysis), not this
+// window's: closing the window stops its engines and keeps what they found, and
+// opening it again shows that at once. It belongs to the main window, which
+// creates it on View > Analysis and tells it after every refresh. Nothing here
+// waits for an engine.
 
 #include "chess/position.h"
 #include "engine/uci.h"
 #include "platform/qt/uci_engine.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -29,17 +36,25 @@ class FrmChsMain;
 class EvalBar;
 class GameGraph;
 class GameEvaluator;
+class MoveList;
+class ReviewModel;
 
 struct AnalysisOptions {
     std::function<QString()> locate = &UciEngine::locate; // the engine program; empty: none
     int replyTimeoutMs = 5000;                            // how long an engine may take to answer
     qint64 graphNodes = 100000;                           // the graph's budget per position
     int graphEngines = 0;                                 // the graph's engines; 0: one per core
+    // The live analysis of one position pauses at this depth or after this
+    // long, whichever comes first, so a laptop's fan does not run for ever.
+    int liveDepthLimit = 30;
+    int liveTimeLimitMs = 60000;
 };
 
 class AnalysisWindow : public QWidget {
     Q_OBJECT
 public:
+    static constexpr int kMaxLines = 5;
+
     AnalysisWindow(FrmChsMain &main, AnalysisOptions options = {});
     ~AnalysisWindow() override;
 
@@ -52,6 +67,10 @@ public:
     void showPosition(int index);
     // Starts both engines again after a failure.
     void restartEngines();
+    // How many best lines the live analysis shows (1 to kMaxLines).
+    void setLines(int lines);
+    // Goes on with a live search that paused at its bound.
+    void goOn();
 
     // The engines, for tests; null when there is none.
     UciEngine *liveEngine() const { return live_.get(); }
@@ -62,38 +81,65 @@ signals:
     void liveUpdated();
     void graphUpdated();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void buildWidgets();
+    QWidget *buildReview();
+    void shareMainWindowKeys();
     void startEngines();
+    void startLive();
     void restartGraph();
     void showLive(const engine::UciInfo &info);
     void clearLive(const QString &status);
+    void pauseLive(const QString &why);
     void setStatus(const QString &text);
     void engineFailed(const QString &message);
     QString engineProblem() const; // empty while the engines work
-    void updateProgress();
     // Starts the live figures for position (a final one is scored on the spot).
     void analyseLive(const chess::Position &position);
+    void reviewChanged();
+    void showMoveDetail();
+    void goToJudged(bool white, int judgement);
 
     FrmChsMain &main_;
     AnalysisOptions options_;
     std::unique_ptr<UciEngine> live_;
+    QString program_; // the engine program; empty when there is none
     GameEvaluator *evaluator_ = nullptr;
+    ReviewModel *review_ = nullptr;
+    // Evaluations come one by one; the review is made again at most this often.
+    QTimer reviewTimer_;
 
     QLabel *lblStatus_ = nullptr;
     QPushButton *cmdRestart_ = nullptr;
     QLabel *lblEval_ = nullptr;
     QLabel *lblDepth_ = nullptr;
-    QLabel *lblLine_ = nullptr;
+    std::array<QLabel *, kMaxLines> lblLines_{};
+    QLabel *lblPaused_ = nullptr;
+    QPushButton *cmdGoOn_ = nullptr;
     EvalBar *bar_ = nullptr;
     GameGraph *graphView_ = nullptr;
+    MoveList *moveList_ = nullptr;
+    QLabel *lblMove_ = nullptr;
     QLabel *lblProgress_ = nullptr;
+    // Per side (White, Black): accuracy, ACPL, and one button per judgement.
+    std::array<QLabel *, 2> lblAccuracy_{};
+    std::array<QLabel *, 2> lblAcpl_{};
+    std::array<std::array<QPushButton *, 3>, 2> cmdJudged_{};
 
     std::optional<std::uint64_t> gameRevision_; // lstFieldsList's, when the graph was set up
     std::int64_t shownIndex_ = -1;              // the position the live figures are for
     std::string shownVariationFen_;             // or the variation's position, when not empty
     std::optional<chess::Position> livePosition_;
     int liveId_ = -1;
+    int lines_ = 1;
+    bool liveUnbounded_ = false; // Go on was pressed for this position
+    QTimer liveClock_;
+    // The game on the board: its main line's positions and moves.
+    std::vector<chess::Position> positions_;
+    std::vector<chess::Move> moves_;
 };
 
 } // namespace quorvane::ui

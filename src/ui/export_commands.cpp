@@ -32,6 +32,9 @@ void ExportCommands::addSaveTo(QMenu *file) {
     save_->setObjectName(QStringLiteral("mnuSavePgn"));
     save_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     save_->setStatusTip(QStringLiteral("Saves the game as a PGN file"));
+    saveAnalysis_ = file->addAction(QStringLiteral("Save with &Analysis..."), this, &ExportCommands::saveWithAnalysis);
+    saveAnalysis_->setObjectName(QStringLiteral("mnuSaveAnalysis"));
+    saveAnalysis_->setStatusTip(QStringLiteral("Saves the game as a PGN file with the engine's evaluations and judgements"));
 }
 
 QMenu *ExportCommands::addEditMenuTo(QMenuBar *bar) {
@@ -51,7 +54,7 @@ QMenu *ExportCommands::addEditMenuTo(QMenuBar *bar) {
 
 void ExportCommands::refresh() {
     const bool loaded = core_.lstMoveList.ListCount() > 0;
-    for (QAction *action : {save_, copyPgn_})
+    for (QAction *action : {save_, saveAnalysis_, copyPgn_})
         if (action && action->isEnabled() != loaded)
             action->setEnabled(loaded);
     // Whether the board holds a chess position is known only from the rules
@@ -97,8 +100,14 @@ BoardFen ExportCommands::boardFen() {
     return PositionFen(core_);
 }
 
+void ExportCommands::saveWithAnalysis() {
+    SavePgn(core_, *dialog_, box_, variations_ ? variations_->Game() : nullptr, true);
+}
+
 void ExportCommands::copyPgn() {
-    const std::string pgn = RecordPgn(core_, variations_ ? variations_->Game() : nullptr);
+    // With the analysis when there is one, so a study site or a database gets
+    // the engine's figures too.
+    const std::string pgn = AnalysedPgn(core_, variations_ ? variations_->Game() : nullptr);
     if (!pgn.empty())
         clipboard_->SetText(pgn);
 }

@@ -31,7 +31,7 @@ public:
     // when it is a variation's, and a save marks them saved.
     void useVariations(Variations &variations) { variations_ = &variations; }
 
-    // Adds Save as PGN... to the end of file (so it follows Open), and the Edit
+    // Adds Save as PGN... and Save with Analysis... to the end of file (so it follows Open), and the Edit
     // menu at the end of bar (so it follows File).
     void addSaveTo(QMenu *file);
     QMenu *addEditMenuTo(QMenuBar *bar);
@@ -44,10 +44,12 @@ public:
 
     // True when the file was written.
     bool saveAsPgn();
+    void saveWithAnalysis();
     void copyPgn();
     void copyPosition();
 
     QAction *saveAction() const { return save_; }
+    QAction *saveAnalysisAction() const { return saveAnalysis_; }
     QAction *copyPgnAction() const { return copyPgn_; }
     QAction *copyPositionAction() const { return copyPosition_; }
 
@@ -62,6 +64,7 @@ private:
     SaveDialog *dialog_;
     Clipboard *clipboard_;
     QAction *save_ = nullptr;
+    QAction *saveAnalysis_ = nullptr;
     QAction *copyPgn_ = nullptr;
     QAction *copyPosition_ = nullptr;
     bool positionUnavailable_ = false;

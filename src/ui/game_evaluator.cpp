@@ -1,5 +1,6 @@
 #include "ui/game_evaluator.h"
 
+#include "engine/line.h"
 #include "engine/pass_runner.h"
 
 namespace quorvane::ui {
@@ -8,8 +9,7 @@ GameEvaluator::GameEvaluator(const QString &program, UciEngine::Options options,
                              QObject *parent)
     : QObject(parent), pass_(nodes) {
     pass_.evaluated = [this](std::size_t, std::size_t position) {
-        const auto &eval = pass_.analysis(0).at(position);
-        emit evaluated(static_cast<int>(position), eval ? std::optional(eval->score) : std::nullopt);
+        emit evaluated(static_cast<int>(position), pass_.analysis(0).at(position));
         if (pass_.done())
             emit finished();
     };
@@ -40,6 +40,15 @@ GameEvaluator::~GameEvaluator() {
     for (auto &slot : engines_)
         slot->engine->disconnect(this);
     engines_.clear();
+}
+
+GameEvaluator::Item GameEvaluator::itemOf(const chess::Position &position) {
+    Item item{QString::fromStdString(position.toFen()), position.sideToMove() == chess::Color::White, std::nullopt};
+    if (const auto final = engine::finalScore(position)) {
+        item.known.emplace();
+        item.known->score = *final;
+    }
+    return item;
 }
 
 int GameEvaluator::defaultEngines() {

@@ -4,6 +4,8 @@
 // (the core's GamePass decides who takes which position), in the background;
 // each result arrives as a signal while the caller goes on.
 
+#include "chess/position.h"
+#include "engine/game_analysis.h"
 #include "engine/game_pass.h"
 #include "engine/uci.h"
 #include "platform/qt/uci_engine.h"
@@ -23,9 +25,14 @@ public:
     struct Item {
         QString fen;
         bool whiteToMove = true;
-        // Set where the game is over: the score without asking the engine.
-        std::optional<engine::Score> known;
+        // Set where the answer is known without asking an engine: the game is
+        // over there, or the position was evaluated before.
+        std::optional<engine::PositionEval> known;
     };
+
+    // The item for a position: its FEN, and the score already where the game
+    // is over there.
+    static Item itemOf(const chess::Position &position);
 
     // engines processes of program (at least one), each with options; they
     // start at once.
@@ -51,9 +58,9 @@ public:
     static int defaultEngines();
 
 signals:
-    // The evaluation of position index from White's side; none when the engine
-    // gave no score.
-    void evaluated(int index, std::optional<quorvane::engine::Score> score);
+    // The evaluation of position index (score from White's side, depth, nodes,
+    // best move and line); none when the engine gave no score.
+    void evaluated(int index, const std::optional<quorvane::engine::PositionEval> &eval);
     void finished();
     void failed(const QString &message);
 

@@ -30,6 +30,8 @@
 #include <QShowEvent>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace quorvane::ui {
 
 // Shows a ListBox of the logic; reloads only when its entries changed.
@@ -521,7 +523,20 @@ void FrmChsMain::closeEvent(QCloseEvent *event) {
     QMainWindow::closeEvent(event);
 }
 
-void FrmChsMain::mnuAnalysis_Click() { openAnalysis(AnalysisOptions{}); }
+void FrmChsMain::mnuAnalysis_Click() {
+    // F3 toggles: a second press closes the window (its analysis stays with the game).
+    if (analysis_ && analysis_->isVisible()) {
+        analysis_->close();
+        return;
+    }
+    openAnalysis(AnalysisOptions{});
+}
+
+void FrmChsMain::setAnalysisLines(int lines) {
+    analysisLines_ = std::clamp(lines, 1, AnalysisWindow::kMaxLines);
+    if (analysis_)
+        analysis_->setLines(analysisLines_);
+}
 
 void FrmChsMain::openAnalysis(const AnalysisOptions &options) {
     // One Analysis window at most, owned by this window; closing it destroys it

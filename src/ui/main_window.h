@@ -75,6 +75,9 @@ public:
     void openAnalysis(const AnalysisOptions &options);
     // The Analysis window while it is open.
     AnalysisWindow *analysisWindow() const;
+    // View > Analysis Lines: how many best lines the live analysis shows.
+    int analysisLines() const { return analysisLines_; }
+    void setAnalysisLines(int lines);
     // Edit > Paste Game: the game in the clipboard's text.
     void mnuPaste_Click();
 
@@ -194,6 +197,7 @@ private:
     std::string titleName_; // the record name the title shows
     ExportCommands *export_ = nullptr;
     QPointer<AnalysisWindow> analysis_;
+    int analysisLines_ = 1;
     bool syncingSelection_ = false;
     bool namesFlipped_ = false;
     bool built_ = false; // the constructor has run

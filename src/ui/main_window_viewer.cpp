@@ -2,12 +2,14 @@
 // wheel, the View menu (flip, last-move mark), drops and the title.
 
 #include "logic/window_scale.h"
+#include "ui/analysis_window.h"
 #include "ui/board_view.h"
 #include "ui/main_window.h"
 #include "ui/text_codec.h"
 #include "ui/viewer_input.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -52,6 +54,17 @@ void FrmChsMain::buildViewer() {
     QAction *analysis = view->addAction(QStringLiteral("&Analysis"), this, &FrmChsMain::mnuAnalysis_Click);
     analysis->setObjectName(QStringLiteral("mnuAnalysis"));
     analysis->setShortcut(Qt::Key_F3);
+    QMenu *lines = view->addMenu(QStringLiteral("Analysis &Lines"));
+    lines->setObjectName(QStringLiteral("mnuAnalysisLines"));
+    auto *lineGroup = new QActionGroup(lines);
+    for (int n = 1; n <= AnalysisWindow::kMaxLines; ++n) {
+        QAction *choice = lines->addAction(QStringLiteral("&%1").arg(n));
+        choice->setObjectName(QStringLiteral("mnuAnalysisLines%1").arg(n));
+        choice->setCheckable(true);
+        choice->setChecked(n == analysisLines_);
+        lineGroup->addAction(choice);
+        connect(choice, &QAction::triggered, this, [this, n] { setAnalysisLines(n); });
+    }
     // Straight before Help, whatever menus come before it.
     const auto *help = menuBar()->findChild<QMenu *>(QStringLiteral("mnuHelp"));
     menuBar()->insertMenu(help ? help->menuAction() : nullptr, view);

@@ -62,22 +62,22 @@ bool ViewerInput::eventFilter(QObject *watched, QEvent *event) {
     }
 }
 
-bool ViewerInput::keyPress(const QKeyEvent &key) {
+bool stepByKey(FrmChsMain &window, const QKeyEvent &key) {
     // With Ctrl, Alt or Shift the keys keep whatever meaning the widget gives them.
     if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
         return false;
     switch (key.key()) {
     case Qt::Key_Right:
-        window_.stepBy(1);
+        window.stepBy(1);
         return true;
     case Qt::Key_Left:
-        window_.stepBy(-1);
+        window.stepBy(-1);
         return true;
     case Qt::Key_Home:
-        window_.goToStart();
+        window.goToStart();
         return true;
     case Qt::Key_End:
-        window_.goToEnd();
+        window.goToEnd();
         return true;
     case Qt::Key_Up:
         return window_.chooseVariation(-1);
@@ -87,6 +87,8 @@ bool ViewerInput::keyPress(const QKeyEvent &key) {
         return false;
     }
 }
+
+bool ViewerInput::keyPress(const QKeyEvent &key) { return stepByKey(window_, key); }
 
 void ViewerInput::wheel(const QWheelEvent &wheel) {
     const int delta = wheel.angleDelta().y();

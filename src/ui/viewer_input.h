@@ -18,6 +18,11 @@ namespace quorvane::ui {
 
 class FrmChsMain;
 
+// Right, Left, Home and End without modifiers step window's board (Next, Back,
+// the start, the end); true when key was one of them. The Analysis window
+// shares them.
+bool stepByKey(FrmChsMain &window, const QKeyEvent &key);
+
 class ViewerInput : public QObject {
 public:
     // Watches the window for keys that reach it and for drops, each of

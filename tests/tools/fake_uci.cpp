@@ -13,13 +13,20 @@
 //                engines end in no set order; its score is also 5 centipawns
 //                higher with Black to move
 // Its score is ten centipawns times the position's move number (from the side
-// to move), so a test can tell which position a line was searched in.
+// to move), so a test can tell which position a line was searched in, unless
+// $FAKE_UCI_SCORES names a file of known answers, one a line: the position's
+// FEN, a tab, the score from the side to move ("cp 35" or "mate -2"), a tab and
+// the line in UCI moves. A position the file does not name gets the move-number
+// score. "setoption name MultiPV value N" makes every search print N lines,
+// line i ten centipawns worse than line i - 1 and starting with another move.
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
@@ -32,6 +39,30 @@ void say(const std::string &line) {
     std::cout << line << '\n' << std::flush;
 }
 
+struct Answer {
+    std::string score; // "cp 35", "mate -2"
+    std::string pv;
+};
+
+std::map<std::string, Answer> readAnswers() {
+    std::map<std::string, Answer> answers;
+    const char *path = std::getenv("FAKE_UCI_SCORES");
+    if (!path)
+        return answers;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        const auto tab1 = line.find('\t');
+        const auto tab2 = tab1 == std::string::npos ? tab1 : line.find('\t', tab1 + 1);
+        if (tab2 == std::string::npos)
+            continue;
+        answers[line.substr(0, tab1)] = {line.substr(tab1 + 1, tab2 - tab1 - 1), line.substr(tab2 + 1)};
+    }
+    return answers;
+}
+
+const std::string kOtherFirstMoves[] = {"e2e4", "d2d4", "g1f3", "c2c4", "b1c3"};
+
 } // namespace
 
 int main() {
@@ -43,7 +74,10 @@ int main() {
         log.open(logPath, std::ios::app);
     std::mt19937 random(std::random_device{}());
 
+    const std::map<std::string, Answer> answers = readAnswers();
     int score = 0;
+    int lines = 1;
+    const Answer *answer = nullptr;
     bool searching = false;
     std::atomic<bool> flooding = false;
     std::thread flood;
@@ -64,17 +98,43 @@ int main() {
                 say("readyok");
         } else if (command == "position") {
             // position fen <6 fields>: the side to move is the third word, the move number the last
+            std::string word;
+            words >> word; // fen
             std::vector<std::string> fields;
-            for (std::string word; words >> word;)
+            std::string fen;
+            for (; words >> word;) {
                 fields.push_back(word);
+                fen += (fen.empty() ? "" : " ") + word;
+            }
             score = fields.empty() ? 0 : 10 * std::atoi(fields.back().c_str());
-            if (mode == "random" && fields.size() >= 3 && fields[2] == "b")
+            if (mode == "random" && fields.size() >= 2 && fields[1] == "b")
                 score += 5;
+            const auto found = answers.find(fen);
+            answer = found == answers.end() ? nullptr : &found->second;
+        } else if (command == "setoption") {
+            std::string word, name, value;
+            while (words >> word) {
+                if (word == "name")
+                    words >> name;
+                else if (word == "value")
+                    words >> value;
+            }
+            if (name == "MultiPV")
+                lines = std::max(1, std::min(5, std::atoi(value.c_str())));
         } else if (command == "go") {
             if (mode == "crash")
                 return 3;
             std::string kind;
             words >> kind;
+            if (answer) {
+                say("info depth 1 seldepth 1 multipv 1 score " + answer->score + " nodes 20 pv " + answer->pv);
+                const std::string best = answer->pv.substr(0, answer->pv.find(' '));
+                if (kind == "infinite")
+                    searching = true;
+                else
+                    say("bestmove " + (best.empty() ? std::string("(none)") : best));
+                continue;
+            }
             const std::string cp = " score cp " + std::to_string(score);
             if (mode == "longline") {
                 std::cout << "info string " << std::string(2 << 20, 'x') << std::flush;
@@ -94,6 +154,9 @@ int main() {
             say("info depth 1 seldepth 1 multipv 1" + cp + " nodes 20 nps 1000 time 1 pv e2e4 e7e5");
             say("info depth 2 seldepth 3 multipv 1" + cp + " upperbound nodes 40 pv e2e4");
             say("info depth 2 seldepth 3 multipv 1" + cp + " nodes 60 nps 1000 time 2 pv e2e4 e7e5 g1f3");
+            for (int i = 2; i <= lines; ++i)
+                say("info depth 2 seldepth 3 multipv " + std::to_string(i) + " score cp " +
+                    std::to_string(score - 10 * (i - 1)) + " nodes 60 pv " + kOtherFirstMoves[i - 1] + " e7e5");
             if (kind == "infinite") {
                 searching = true;
             } else if (mode == "nobestmove") {

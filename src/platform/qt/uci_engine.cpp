@@ -14,7 +14,8 @@ UciEngine::UciEngine(QString program, Options options, QObject *parent)
                                                                              .hashMb = options.hashMb,
                                                                              .replyTimeoutMs = options.replyTimeoutMs,
                                                                              .quitTimeoutMs = options.quitTimeoutMs,
-                                                                             .msPerNode = options.msPerNode},
+                                                                             .msPerNode = options.msPerNode,
+                                                                             .multiPv = options.multiPv},
                                                   forward_);
     deadline_.setSingleShot(true);
     connect(&deadline_, &QTimer::timeout, this, [this] {

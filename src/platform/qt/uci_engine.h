@@ -39,6 +39,8 @@ public:
         int quitTimeoutMs = 1000;
         // A search of N nodes counts as hung after replyTimeoutMs plus N times this.
         double msPerNode = 0.3;
+        // How many best lines each search reports (UCI's MultiPV).
+        int multiPv = 1;
     };
     // How often held info lines are delivered at most: a screen's frame.
     static constexpr int kDeliveryMs = 16;
