@@ -256,7 +256,9 @@ TEST(GameEvaluator, SpreadsTheGameOverItsEnginesAndKeepsEachScoreInItsPlace) {
     std::map<int, std::optional<engine::Score>> results;
     int finished = 0;
     QObject::connect(&evaluator, &ui::GameEvaluator::evaluated,
-                     [&](int index, std::optional<engine::Score> score) { results[index] = score; });
+                     [&](int index, const std::optional<engine::PositionEval> &eval) {
+                         results[index] = eval ? std::optional(eval->score) : std::nullopt;
+                     });
     QObject::connect(&evaluator, &ui::GameEvaluator::finished, [&] { ++finished; });
     auto items = [](int moves, int firstMove) {
         std::vector<ui::GameEvaluator::Item> out;

@@ -80,9 +80,9 @@ bool stepByKey(FrmChsMain &window, const QKeyEvent &key) {
         window.goToEnd();
         return true;
     case Qt::Key_Up:
-        return window_.chooseVariation(-1);
+        return window.chooseVariation(-1);
     case Qt::Key_Down:
-        return window_.chooseVariation(1);
+        return window.chooseVariation(1);
     default:
         return false;
     }
