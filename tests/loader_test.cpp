@@ -19,7 +19,7 @@ TEST(Open, TheExampleRecord) {
     Harness h;
     h.Open("/home/player/games/file1.txt", testing::ReadTestData("file1.txt"));
     ASSERT_EQ(h.dialog.filtersSeen.size(), 1u);
-    EXPECT_EQ(h.dialog.filtersSeen[0], "text files *.txt|*.txt|All files|*");
+    EXPECT_EQ(h.dialog.filtersSeen[0], "text files *.txt|*.txt|PGN games|*.pgn|All files|*");
     EXPECT_EQ(h.module.strFileName, "/home/player/games/file1.txt");
     ASSERT_EQ(h.form.lstMoveList.ListCount(), 30);
     EXPECT_EQ(h.form.lstMoveList.List(0), "1. d2-d4 d7-d5");
@@ -152,7 +152,7 @@ TEST(Open, TheDialogStartsWhereTheLastRecordWas) {
         h.form.mnuOpen_Click();
         ASSERT_FALSE(h.dialog.initDirsSeen.empty());
         EXPECT_EQ(h.dialog.initDirsSeen.back(), step.startedIn) << step.name;
-        EXPECT_EQ(h.dialog.filtersSeen.back(), "text files *.txt|*.txt|All files|*") << step.name;
+        EXPECT_EQ(h.dialog.filtersSeen.back(), "text files *.txt|*.txt|PGN games|*.pgn|All files|*") << step.name;
     }
 }
 

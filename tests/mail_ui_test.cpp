@@ -98,7 +98,7 @@ TEST(MailWindow, GMimeIsLoadedForTheFirstMessageOnly) {
                      record.toBase64().toStdString() + "\n";
     ActionNamed(w, "mnuPaste")->trigger();
     EXPECT_TRUE(GMimeMapped());
-    EXPECT_TRUE(w.box.shown.empty());
+    EXPECT_TRUE(w.box.shown.empty()) << (w.box.shown.empty() ? std::string() : w.box.shown[0].text);
     EXPECT_EQ(w.list()->model()->rowCount(), 30);
     EXPECT_EQ(w.window.findChild<QLabel *>("lblFileName")->text(), QStringLiteral("(pasted)"));
 }
@@ -120,9 +120,9 @@ TEST(MailWindow, MailboxFileThroughFileOpen) {
     w.Open(path);
     EXPECT_EQ(chooser.asked, 1);
     ASSERT_EQ(w.dialog.filtersSeen.size(), 1u);
-    EXPECT_EQ(w.dialog.filtersSeen[0], "text files *.txt|*.txt|e-mail messages|*.eml;*.mbox|All files|*");
+    EXPECT_EQ(w.dialog.filtersSeen[0], "text files *.txt|*.txt|e-mail messages|*.eml;*.mbox|PGN games|*.pgn|All files|*");
     EXPECT_EQ(QtFileDialog::NameFilters(w.dialog.filtersSeen[0]),
-              QStringLiteral("text files *.txt (*.txt);;e-mail messages (*.eml *.mbox);;All files (*)"));
+              QStringLiteral("text files *.txt (*.txt);;e-mail messages (*.eml *.mbox);;PGN games (*.pgn);;All files (*)"));
     EXPECT_EQ(w.list()->model()->rowCount(), 30);
     EXPECT_EQ(w.window.findChild<QLabel *>("lblFileName")->text(), QStringLiteral("games.mbox"));
 }

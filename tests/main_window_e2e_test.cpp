@@ -159,7 +159,7 @@ TEST(MainWindowE2E, PlacementMenusAndStacking) {
     EXPECT_EQ(menus, (QStringList{"&File", "&Open\tCtrl+O", "Save as &PGN...\tCtrl+S", "Save with &Analysis...", "-",
                                   "&Exit\tCtrl+Q", "&Edit", "&Copy PGN\tCtrl+C", "Copy &Position (FEN)\tCtrl+Shift+C",
                                   "&Paste Game\tCtrl+V", "-", "&Delete Variation", "Pro&mote to Main Line", "&View",
-                                  "&Flip Board	Ctrl+B [ ]", "Show &Last Move [x]", "-", "Zoom &In	Ctrl++",
+                                  "&Flip Board	Ctrl+B [ ]", "Show &Last Move [x]", "Standard &Notation [ ]", "-", "Zoom &In	Ctrl++",
                                   "Zoom &Out	Ctrl+-", "Actual &Size	Ctrl+0", "-", "&Analysis	F3", "Analysis &Lines", "&Help", "&Help	F1",
                                   "&Keys and Features",
                                   "&About Quorvane..."}));

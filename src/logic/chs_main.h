@@ -16,7 +16,11 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace quorvane {
 
@@ -125,6 +129,20 @@ public:
     // when it does not (and for a record).
     const std::string &GameStop() const;
 
+    // Ctrl+Page Down / Ctrl+Page Up: loads the next (step 1) or previous (-1)
+    // game of the file (a PGN database, a mailbox) the game on the board came
+    // from. False, with nothing changed, when there is no such game.
+    bool OpenAdjacentGame(int step);
+    // The game of its file on the board (0 for the first), while it is there.
+    std::optional<std::size_t> GameOfFile() const;
+
+    // View > Standard Notation: a record's move list in SAN, for as far as the
+    // rules game goes, instead of the record's squares. The record's data stays
+    // as read; a PGN game is always in SAN.
+    bool StandardNotation = false;
+    // Rewrites a record's move list in the notation chosen; the selection stays.
+    void ShowNotation();
+
     // FieldsPosition, with unset counted as 0.
     std::int64_t Position() const { return FieldsPosition.value_or(0); }
     Module1 &module() { return m_; }
@@ -141,6 +159,28 @@ private:
     // Loads record through the designed reader and loader as if it were the
     // file at path.
     void LoadRecordText(const std::string &path, std::string record);
+
+    // Where the game on the board came from, when its file holds several: the
+    // games' bytes in the file (PGN), or the records a mailbox held.
+    struct GameSource {
+        std::string path;
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> spans; // offset, length
+        std::shared_ptr<const MailScan> mail;
+        std::size_t current = 0;
+        std::size_t size() const { return mail ? mail->games.size() : spans.size(); }
+    };
+    // Opens path as PGN when its content is PGN (logic/pgn_open.cpp); false
+    // leaves it to the other readers.
+    bool OpenPgnFile(const std::string &path);
+    // Pasted text that is PGN: its first game, or a box that says why it
+    // cannot be shown. False when the text is no PGN.
+    bool PastePgn(const std::string &text);
+    // Reads the game at source.current from bytes and loads it; a game that
+    // cannot be read changes nothing and the box says why.
+    bool LoadPgnSpan(std::string_view bytes, GameSource source);
+    std::optional<GameSource> source_;
+    std::uint64_t sourceRevision_ = 0;
+    std::string pastedText_;
 
     Module1 &m_;
     MessageBox &box_;

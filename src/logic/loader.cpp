@@ -22,6 +22,7 @@ struct OpenFilterRow {
 constexpr OpenFilterRow kOpenFilters[] = {
     {"text files *.txt|*.txt", false},
     {"e-mail messages|*.eml;*.mbox", true},
+    {"PGN games|*.pgn", false},
     {"All files|*", false},
 };
 
@@ -59,11 +60,19 @@ void ChsMain::OpenFile(const std::string &path) {
     MailFailure.clear();
     if (MailParser && OpenMailFile(path))
         return;
+    try {
+        if (OpenPgnFile(path))
+            return;
+    } catch (const std::exception &) {
+        // Out of memory for the index of a huge file: the game on the board stays.
+        return;
+    }
     // Any failure from here on ends the command quietly; what was done stays.
     try {
         m_.strFileName = path;
         ResetBoard();
         SetNewFile();
+        ShowNotation();
     } catch (const std::exception &) {
     }
 }

@@ -7,6 +7,7 @@
 #include "platform/errors.h"
 
 #include <exception>
+#include <memory>
 
 namespace quorvane {
 
@@ -44,6 +45,8 @@ bool ChsMain::OpenMailFile(const std::string &path) {
 }
 
 void ChsMain::PasteGame(const std::string &text) {
+    if (PastePgn(text))
+        return;
     if (!MailParser)
         return;
     MailScan scan = FindGamesInText(text, *MailParser);
@@ -87,6 +90,16 @@ void ChsMain::LoadFoundGame(const std::string &path, const MailScan &scan) {
         return;
     }
     LoadRecordText(path, RecordOf(scan, chosen, *MailParser));
+    if (scan.games.size() > 1) {
+        // Ctrl+Page Down and Up go on through the mailbox's other games.
+        GameSource source;
+        source.path = path;
+        source.mail = std::make_shared<const MailScan>(scan);
+        source.current = chosen;
+        source_ = std::move(source);
+        sourceRevision_ = lstFieldsList.Revision();
+    }
+    ShowNotation();
 }
 
 void ChsMain::LoadRecordText(const std::string &path, std::string record) {

@@ -135,6 +135,7 @@ FrmChsMain::FrmChsMain(Module1 &module, FileDialog *dialog, MessageBox *box)
     buildControls();
     buildViewer();
     boardMoves_ = new BoardMoves(*this, *board_);
+    buildGameCommands();
 
     // The designed size and place, unless the screen is too small for them.
     const int menuHeight = menuBar()->sizeHint().height();

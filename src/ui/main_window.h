@@ -140,6 +140,9 @@ private:
     void selectInView(std::int64_t row);
     // The View menu, the keys, the wheel and drops: main_window_viewer.cpp.
     void buildViewer();
+    // View > Standard Notation and the keys for the file's other games:
+    // main_window_games.cpp.
+    void buildGameCommands();
     void showTitle();
     // The variation commands, the grey selection and the title's variation:
     // main_window_variations.cpp.

@@ -1,0 +1,145 @@
+// Opening PGN: a file, a drop, the command line or pasted text whose content
+// is PGN. One game loads at once; a database goes through the game list
+// first. The chosen game is read from its own bytes only, and the file is
+// mapped, never copied, so a database of a gigabyte costs its index.
+
+#include "logic/chs_main.h"
+
+#include "chess/pgn_index.h"
+#include "chess/pgn_reader.h"
+#include "platform/mapped_file.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace quorvane {
+
+namespace {
+
+// Enough of a file's start to tell PGN from a record: looksLikePgn needs the
+// first significant line only.
+constexpr std::size_t kSniffBytes = 64 * 1024;
+constexpr const char *kOpenTitle = "Open";
+
+int MovesOf(std::int64_t plies) { return plies < 0 ? 0 : static_cast<int>((plies + 1) / 2); }
+
+} // namespace
+
+bool ChsMain::OpenPgnFile(const std::string &path) {
+    std::optional<MappedFile> file;
+    try {
+        file.emplace(path);
+    } catch (const std::exception &) {
+        // Unreadable: the record reader fails on it the designed way.
+        return false;
+    }
+    if (!chess::looksLikePgn(file->bytes().substr(0, kSniffBytes)))
+        return false;
+    const std::vector<chess::GameSummary> index = chess::indexPgnGames(file->bytes());
+    if (index.empty())
+        return false;
+    std::size_t chosen = 0;
+    if (index.size() > 1) {
+        if (!Chooser)
+            return true;
+        std::vector<GameChoice> choices;
+        choices.reserve(index.size());
+        for (const chess::GameSummary &game : index)
+            choices.push_back(
+                {game.date, game.white, game.black, MovesOf(game.plies), game.result, game.event, game.round, game.eco});
+        std::optional<std::size_t> picked;
+        try {
+            picked = Chooser->Choose(choices);
+        } catch (const std::exception &) {
+        }
+        // Cancelled: the game on the board stays as it was.
+        if (!picked || *picked >= index.size())
+            return true;
+        chosen = *picked;
+    }
+    GameSource source;
+    source.path = path;
+    source.spans.reserve(index.size());
+    for (const chess::GameSummary &game : index)
+        source.spans.push_back({game.offset, game.length});
+    source.current = chosen;
+    LoadPgnSpan(file->bytes(), std::move(source));
+    return true;
+}
+
+bool ChsMain::LoadPgnSpan(std::string_view bytes, GameSource source) {
+    const auto [offset, length] = source.spans.at(source.current);
+    // The file may have changed since it was indexed.
+    if (offset > bytes.size()) {
+        box_.Show("The file changed since it was read: open it again.", vbOKOnly, kOpenTitle);
+        return false;
+    }
+    chess::PgnGameRead read = chess::readPgnGame(bytes.substr(offset, length));
+    if (!read.game) {
+        m_.strCountFailure = read.error;
+        box_.Show("This game cannot be shown: " + read.error + ".", vbOKOnly, kOpenTitle);
+        return false;
+    }
+    m_.strCountFailure.clear();
+    LoadGame(std::move(*read.game), source.path);
+    source_ = std::move(source);
+    sourceRevision_ = lstFieldsList.Revision();
+    ShowNotation();
+    return true;
+}
+
+bool ChsMain::PastePgn(const std::string &text) {
+    if (!chess::looksLikePgn(text))
+        return false;
+    std::string copy = text;
+    const std::vector<chess::PgnGameSpan> spans = chess::splitPgnGames(copy);
+    GameSource source;
+    source.path = "(pasted)";
+    for (const chess::PgnGameSpan &span : spans)
+        source.spans.push_back({span.offset, span.length});
+    if (source.spans.empty())
+        source.spans.push_back({0, copy.size()});
+    // A pasted database opens at its first game; Ctrl+Page Down goes on. The
+    // text is kept for that, as no file holds it. A paste that cannot be read
+    // changes nothing, the text kept for an earlier paste included.
+    if (LoadPgnSpan(copy, std::move(source)))
+        pastedText_ = std::move(copy);
+    return true;
+}
+
+bool ChsMain::OpenAdjacentGame(int step) {
+    if (!source_ || sourceRevision_ != lstFieldsList.Revision())
+        return false;
+    const auto next = static_cast<std::int64_t>(source_->current) + step;
+    if (next < 0 || next >= static_cast<std::int64_t>(source_->size()))
+        return false;
+    GameSource source = *source_;
+    source.current = static_cast<std::size_t>(next);
+    if (source.mail) {
+        if (!MailParser)
+            return false;
+        LoadRecordText(source.path, RecordOf(*source.mail, source.current, *MailParser));
+        source_ = std::move(source);
+        sourceRevision_ = lstFieldsList.Revision();
+        ShowNotation();
+        return true;
+    }
+    if (source.path == "(pasted)")
+        return LoadPgnSpan(pastedText_, std::move(source));
+    std::optional<MappedFile> file;
+    try {
+        file.emplace(source.path);
+    } catch (const std::exception &) {
+        box_.Show("The file cannot be read any more: open it again.", vbOKOnly, kOpenTitle);
+        return false;
+    }
+    return LoadPgnSpan(file->bytes(), std::move(source));
+}
+
+std::optional<std::size_t> ChsMain::GameOfFile() const {
+    if (!source_ || sourceRevision_ != lstFieldsList.Revision())
+        return std::nullopt;
+    return source_->current;
+}
+
+} // namespace quorvane
