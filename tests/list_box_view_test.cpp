@@ -183,7 +183,9 @@ TEST(ListBoxView, KeysMoveAsInQtsListView) {
                                 Qt::Key_PageUp,   Qt::Key_PageDown, Qt::Key_Down,     Qt::Key_Home,
                                 Qt::Key_PageDown, Qt::Key_Right,    Qt::Key_Left,     Qt::Key_Up};
         for (Qt::Key key : keys) {
-            SCOPED_TRACE(QTest::toString(key));
+            // QTest::toString hands over a new[]'d copy.
+            const std::unique_ptr<char[]> keyName(QTest::toString(key));
+            SCOPED_TRACE(keyName.get());
             pair.both([key](QListView &v) { QTest::keyClick(&v, key); });
             pair.expectAlike();
         }
