@@ -7,6 +7,7 @@
 // the finder counted; several go to the chooser, which here takes the last.
 
 #include "game/mail_finder.h"
+#include "chess/pgn_reader.h"
 #include "fuzz_support.h"
 #include "mail/gmime_parser.h"
 
@@ -54,6 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // The record was served from memory for the load only.
     QUORVANE_FUZZ_CHECK(dynamic_cast<quorvane::OverlayFileSystem *>(w.module.objFileSystem.get()) == nullptr);
     QUORVANE_FUZZ_CHECK(w.form.Status);
+    // Pasted text that reads as PGN is the PGN reader's.
+    if (quorvane::chess::looksLikePgn(bytes))
+        return 0;
     QUORVANE_FUZZ_CHECK(chooser.asked == (scan.games.size() > 1 ? 1 : 0));
     if (scan.games.empty()) {
         QUORVANE_FUZZ_CHECK(w.box.shown == 1);
