@@ -251,8 +251,11 @@ private:
             return true;
         case TokenKind::Close:
             if (frames_.size() > 1) {
-                closeFrame();
-                frames_.back().afterVariation = true;
+                // A comment after a variation is the next move's; after one
+                // that was dropped it stays the move's before it, as it will
+                // read once written again.
+                if (closeFrame())
+                    frames_.back().afterVariation = true;
             }
             return true;
         case TokenKind::Comment:
@@ -326,8 +329,8 @@ private:
     }
 
     // Ends the innermost line: a comment left over goes to its last move, and
-    // a variation with nothing in it is dropped.
-    void closeFrame() {
+    // a variation with nothing in it is dropped. True when the line was kept.
+    bool closeFrame() {
         Frame &f = frames_.back();
         if (!f.pendingComment.empty()) {
             if (!f.line->moves.empty())
@@ -339,6 +342,7 @@ private:
         frames_.pop_back();
         if (empty && !frames_.empty())
             frames_.back().line->moves.back().variations.pop_back();
+        return !empty;
     }
 
     // The roster first, in its order (what a game lacks as PGN's "unknown"),
