@@ -208,6 +208,21 @@ TEST(PgnReader, CommentsNagsAndVariationsLandWhereTheyWereWritten) {
     EXPECT_EQ(*again.game, g) << toPgn(g);
 }
 
+TEST(PgnReader, AGameWrittenAgainReadsTheSame) {
+    // A variation whose only move cannot be played is written as a comment in
+    // brackets, and is dropped when read again: the comment after it must
+    // stay with the move it followed, not slide to the next one.
+    const std::string text = "1. e4 e5 (1... c1) {a note} 2. Nf3 (2. c) d5 (2... Nf6) *\n";
+    const PgnGameRead first = readPgnGame(text);
+    ASSERT_TRUE(first.game.has_value()) << first.error;
+    const PgnGameRead second = readPgnGame(toPgn(*first.game));
+    ASSERT_TRUE(second.game.has_value());
+    const PgnGameRead third = readPgnGame(toPgn(*second.game));
+    ASSERT_TRUE(third.game.has_value());
+    EXPECT_EQ(*third.game, *second.game);
+    EXPECT_EQ(second.game->mainLine.moves[1].commentAfter, "a note");
+}
+
 TEST(PgnReader, GamesOfOtherRulesAreRefusedByName) {
     struct Row {
         const char *name;
