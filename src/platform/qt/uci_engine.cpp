@@ -9,14 +9,7 @@ namespace quorvane {
 
 UciEngine::UciEngine(QString program, Options options, QObject *parent)
     : QObject(parent), program_(std::move(program)) {
-    client_ = std::make_unique<engine::UciClient>(program_.toStdString(),
-                                                  engine::UciClient::Options{.threads = options.threads,
-                                                                             .hashMb = options.hashMb,
-                                                                             .replyTimeoutMs = options.replyTimeoutMs,
-                                                                             .quitTimeoutMs = options.quitTimeoutMs,
-                                                                             .msPerNode = options.msPerNode,
-                                                                             .multiPv = options.multiPv},
-                                                  forward_);
+    client_ = std::make_unique<engine::UciClient>(program_.toStdString(), options, forward_);
     deadline_.setSingleShot(true);
     connect(&deadline_, &QTimer::timeout, this, [this] {
         client_->checkDeadline();

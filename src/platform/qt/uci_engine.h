@@ -30,18 +30,9 @@ class UciEngine : public QObject {
     Q_OBJECT
 public:
     using State = engine::UciClient::State;
-    struct Options {
-        int threads = 1;
-        int hashMb = 16;
-        // How long the engine may take to answer uci, isready or stop.
-        int replyTimeoutMs = 5000;
-        // How long quit may take at shutdown before the process is killed.
-        int quitTimeoutMs = 1000;
-        // A search of N nodes counts as hung after replyTimeoutMs plus N times this.
-        double msPerNode = 0.3;
-        // How many best lines each search reports (UCI's MultiPV).
-        int multiPv = 1;
-    };
+    // The client's own options: threads, hash, reply and quit timeouts, the
+    // watchdog's time per node, the longest line and MultiPV.
+    using Options = engine::UciClient::Options;
     // How often held info lines are delivered at most: a screen's frame.
     static constexpr int kDeliveryMs = 16;
     // How much of the engine's output is read in one frame at most; an engine
