@@ -100,6 +100,74 @@ TEST_F(GamePassTest, GivesUpWhenEveryEngineKeepsFailing) {
     EXPECT_FALSE(pass.analysis(0).at(0));
 }
 
+// Engines the test answers for by hand: each search's id and position.
+struct ScriptedEngine : PassEngine {
+    int next = 0;
+    std::vector<std::string> asked;
+    int analyse(const std::string &fen, std::int64_t) override {
+        asked.push_back(fen);
+        return ++next;
+    }
+};
+
+// What the window names as missing: positions given up after two failed
+// searches, and while every engine is down every position still to do.
+TEST(GamePassMissing, NamesTheGivenUpAndWhileStalledEverythingLeft) {
+    GamePass pass(1000);
+    ScriptedEngine a, b;
+    pass.setEngines({&a, &b});
+    pass.addGame(positionsOf({"e4", "e5", "Nf3", "Nc6"})); // positions 0 to 4
+    const UciInfo line = parseUciLine("info depth 1 score cp 10 pv e2e4").info;
+    auto answer = [&](std::size_t slot, ScriptedEngine &e) {
+        pass.info(slot, e.next, line);
+        pass.bestMove(slot, e.next, "e2e4");
+    };
+    answer(0, a); // 0 done, a takes 2
+    EXPECT_TRUE(pass.missing(0).empty());
+    pass.engineFailed(1); // b's position 1 goes back; a still works
+    EXPECT_FALSE(pass.stalled());
+    EXPECT_TRUE(pass.missing(0).empty());
+    pass.engineFailed(0); // nobody left
+    EXPECT_TRUE(pass.stalled());
+    EXPECT_EQ(pass.missing(0), (std::vector<std::size_t>{1, 2, 3, 4}));
+    pass.engineBack(0); // a takes 2 again
+    EXPECT_TRUE(pass.missing(0).empty());
+    pass.engineFailed(0); // 2 failed twice: given up
+    EXPECT_EQ(pass.missing(0), (std::vector<std::size_t>{1, 2, 3, 4}));
+    pass.engineBack(0);
+    pass.engineBack(1);
+    while (!pass.done()) {
+        const std::size_t before = pass.finished();
+        answer(0, a);
+        answer(1, b);
+        ASSERT_GT(pass.finished(), before);
+    }
+    EXPECT_EQ(pass.missing(0), (std::vector<std::size_t>{2}));
+    EXPECT_FALSE(pass.analysis(0).at(2));
+    EXPECT_TRUE(pass.analysis(0).at(1) && pass.analysis(0).at(3) && pass.analysis(0).at(4));
+}
+
+TEST(GamePassMissing, MissingTextNamesRunsAndTheStart) {
+    const struct {
+        const char *name;
+        std::vector<std::size_t> positions;
+        const char *text;
+    } rows[] = {
+        {"none", {}, ""},
+        {"one", {7}, "No evaluation for half-move 7"},
+        {"two apart", {12, 30}, "No evaluation for half-moves 12 and 30"},
+        {"a pair and one", {12, 13, 30}, "No evaluation for half-moves 12, 13 and 30"},
+        {"a run", {12, 13, 14, 15, 40}, "No evaluation for half-moves 12 to 15 and 40"},
+        {"the start alone", {0}, "No evaluation for the start position"},
+        {"the start and a run", {0, 1, 2, 3}, "No evaluation for the start position and half-moves 1 to 3"},
+        {"the start and one", {0, 1}, "No evaluation for the start position and half-move 1"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(missingText(row.positions), row.text);
+    }
+}
+
 TEST(EvalFromSearch, TakesTheScoreAndTheLineFromTheLastPrincipalLine) {
     struct Row {
         const char *name;

@@ -58,12 +58,24 @@ public:
             s.push_back(e ? std::optional<Score>(e->score) : std::nullopt);
         return s;
     }
+    // Forgets every evaluation.
+    void clearAll() {
+        for (auto &e : evals_)
+            e.reset();
+        ++revision_;
+    }
+    // The node budget per position the engine searched at; 0 when unknown (read
+    // from the game's comments, or nothing searched yet). Evaluations of one
+    // budget are not mixed with another's.
+    std::int64_t budget() const { return budget_; }
+    void setBudget(std::int64_t nodes) { budget_ = nodes; }
     // Goes up with every change, so views repaint only when something changed.
     std::uint64_t revision() const { return revision_; }
 
 private:
     std::vector<std::optional<PositionEval>> evals_;
     bool whiteStarts_ = true;
+    std::int64_t budget_ = 0;
     std::uint64_t revision_ = 0;
 };
 

@@ -21,6 +21,66 @@ std::optional<PositionEval> evalFromSearch(const UciInfo &line, const std::strin
     return eval;
 }
 
+std::string missingText(const std::vector<std::size_t> &positions) {
+    if (positions.empty())
+        return {};
+    std::vector<std::string> runs;
+    std::size_t halfMoves = 0;
+    for (std::size_t i = 0; i < positions.size();) {
+        std::size_t j = i;
+        while (j + 1 < positions.size() && positions[j + 1] == positions[j] + 1)
+            ++j;
+        std::size_t first = positions[i];
+        if (first == 0)
+            ++first; // the start position is named on its own
+        if (first <= positions[j]) {
+            halfMoves += positions[j] - first + 1;
+            if (positions[j] - first >= 2) {
+                runs.push_back(std::to_string(first) + " to " + std::to_string(positions[j]));
+            } else {
+                for (std::size_t k = first; k <= positions[j]; ++k)
+                    runs.push_back(std::to_string(k));
+            }
+        }
+        i = j + 1;
+    }
+    std::string text = "No evaluation for ";
+    if (positions.front() == 0)
+        text += halfMoves ? "the start position and " : "the start position";
+    if (halfMoves) {
+        text += halfMoves == 1 ? "half-move " : "half-moves ";
+        for (std::size_t r = 0; r < runs.size(); ++r) {
+            if (r > 0)
+                text += r + 1 == runs.size() ? " and " : ", ";
+            text += runs[r];
+        }
+    }
+    return text;
+}
+
+bool GamePass::stalled() const {
+    if (done())
+        return false;
+    for (const Slot &slot : slots_)
+        if (slot.alive && slot.engine)
+            return false;
+    return true;
+}
+
+std::vector<std::size_t> GamePass::missing(std::size_t game) const {
+    std::vector<std::size_t> out;
+    if (game >= games_.size())
+        return out;
+    const bool stuck = stalled();
+    for (const Job &job : jobs_) {
+        if (job.game != game)
+            continue;
+        if (job.givenUp || (stuck && !job.finished))
+            out.push_back(job.position);
+    }
+    return out;
+}
+
 void GamePass::setEngines(std::vector<PassEngine *> engines) {
     slots_.clear();
     for (PassEngine *engine : engines)
@@ -108,6 +168,7 @@ void GamePass::engineFailed(std::size_t slot) {
     const std::size_t job = *s.job;
     s.job.reset();
     if (++jobs_[job].tries >= kTries) {
+        jobs_[job].givenUp = true;
         givenUp_.emplace_back(jobs_[job].game, jobs_[job].position);
         finish(job);
     } else {

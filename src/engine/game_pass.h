@@ -70,6 +70,9 @@ public:
     void engineBack(std::size_t slot);
 
     std::int64_t nodes() const { return nodes_; }
+    // The budget of the searches started from now on; clear first, so that no
+    // result of the old budget is kept.
+    void setNodes(std::int64_t nodes) { nodes_ = nodes; }
     std::size_t games() const { return games_.size(); }
     const GameAnalysis &analysis(std::size_t game) const { return games_[game].analysis; }
     GameAnalysis &analysis(std::size_t game) { return games_[game].analysis; }
@@ -80,6 +83,12 @@ public:
     bool done() const { return finished_ == jobs_.size(); }
     // Positions given up after failed searches, as (game, position).
     const std::vector<std::pair<std::size_t, std::size_t>> &givenUp() const { return givenUp_; }
+    // Positions still to do while every engine has failed: nobody searches them
+    // until an engine is back.
+    bool stalled() const;
+    // The positions of game the pass cannot evaluate now, in order: those given
+    // up, and while stalled every one not finished.
+    std::vector<std::size_t> missing(std::size_t game) const;
 
     // Called after a position of a game got its evaluation (or was given up).
     std::function<void(std::size_t game, std::size_t position)> evaluated;
@@ -90,6 +99,7 @@ private:
         std::size_t position;
         int tries = 0;
         bool finished = false;
+        bool givenUp = false;
     };
     struct Slot {
         PassEngine *engine = nullptr;
@@ -115,6 +125,11 @@ private:
     std::size_t finished_ = 0;
     std::vector<std::pair<std::size_t, std::size_t>> givenUp_;
 };
+
+// Names positions for a sentence: "No evaluation for half-moves 12, 13 and 30",
+// "... for the start position and half-moves 1 to 40" (three or more in a row
+// are a range); empty for none.
+std::string missingText(const std::vector<std::size_t> &positions);
 
 // The position's evaluation from a search's last principal line and its
 // bestmove; nothing when the line gave no score.

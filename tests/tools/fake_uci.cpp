@@ -4,6 +4,8 @@
 //   slowstop     after stop, prints one more line of the old search and waits
 //                0.2 s before its bestmove, as a busy engine does
 //   crash        dies as soon as a search starts
+//   dieat        dies when a search starts in a position whose move number is
+//                $FAKE_UCI_DIE_AT, and answers every other one as normal does
 //   hang         never answers isready
 //   ignorequit   does not end on quit or at the end of its input (it has to be killed)
 //   nobestmove   a search with a node budget never ends (no bestmove)
@@ -12,6 +14,7 @@
 //   random       answers a search after 0 to 30 ms, so that searches in several
 //                engines end in no set order; its score is also 5 centipawns
 //                higher with Black to move
+// A search with a node budget reports that many nodes in its last line.
 // Its score is ten centipawns times the position's move number (from the side
 // to move), so a test can tell which position a line was searched in, unless
 // $FAKE_UCI_SCORES names a file of known answers, one a line: the position's
@@ -75,6 +78,9 @@ int main() {
     std::mt19937 random(std::random_device{}());
 
     const std::map<std::string, Answer> answers = readAnswers();
+    const char *dieAtEnv = std::getenv("FAKE_UCI_DIE_AT");
+    const int dieAt = dieAtEnv ? std::atoi(dieAtEnv) : -1;
+    int moveNumber = 0;
     int score = 0;
     int lines = 1;
     const Answer *answer = nullptr;
@@ -106,7 +112,8 @@ int main() {
                 fields.push_back(word);
                 fen += (fen.empty() ? "" : " ") + word;
             }
-            score = fields.empty() ? 0 : 10 * std::atoi(fields.back().c_str());
+            moveNumber = fields.empty() ? 0 : std::atoi(fields.back().c_str());
+            score = 10 * moveNumber;
             if (mode == "random" && fields.size() >= 2 && fields[1] == "b")
                 score += 5;
             const auto found = answers.find(fen);
@@ -122,10 +129,14 @@ int main() {
             if (name == "MultiPV")
                 lines = std::max(1, std::min(5, std::atoi(value.c_str())));
         } else if (command == "go") {
-            if (mode == "crash")
+            if (mode == "crash" || (mode == "dieat" && moveNumber == dieAt))
                 return 3;
             std::string kind;
             words >> kind;
+            // A search with a budget says it searched that many nodes.
+            std::string searched = "60";
+            if (kind == "nodes")
+                words >> searched;
             if (answer) {
                 say("info depth 1 seldepth 1 multipv 1 score " + answer->score + " nodes 20 pv " + answer->pv);
                 const std::string best = answer->pv.substr(0, answer->pv.find(' '));
@@ -153,7 +164,7 @@ int main() {
             }
             say("info depth 1 seldepth 1 multipv 1" + cp + " nodes 20 nps 1000 time 1 pv e2e4 e7e5");
             say("info depth 2 seldepth 3 multipv 1" + cp + " upperbound nodes 40 pv e2e4");
-            say("info depth 2 seldepth 3 multipv 1" + cp + " nodes 60 nps 1000 time 2 pv e2e4 e7e5 g1f3");
+            say("info depth 2 seldepth 3 multipv 1" + cp + " nodes " + searched + " nps 1000 time 2 pv e2e4 e7e5 g1f3");
             for (int i = 2; i <= lines; ++i)
                 say("info depth 2 seldepth 3 multipv " + std::to_string(i) + " score cp " +
                     std::to_string(score - 10 * (i - 1)) + " nodes 60 pv " + kOtherFirstMoves[i - 1] + " e7e5");
