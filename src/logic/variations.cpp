@@ -24,6 +24,7 @@ void Variations::Forget() {
         return;
     game_.reset();
     cursor_.reset();
+    ++treeRevision_;
     off_ = false;
     unsaved_ = false;
     branching_ = false;
@@ -39,6 +40,7 @@ bool Variations::Ensure() {
     // load has laid out its own board.
     cursor_.reset();
     game_ = form_.ChessGame(); // a copy: the user's variations grow on it
+    ++treeRevision_;
     recordMoves_.clear();
     for (const chess::MoveNode &node : game_->mainLine.moves)
         recordMoves_.push_back(node.move);
@@ -301,8 +303,10 @@ chess::GameCursor::Played Variations::Play(int fromBoard, int toBoard, chess::Pi
     const Played played = cursor_->play(move);
     if (!chess::GameCursor::took(played))
         return played;
-    if (played == Played::NewVariation || played == Played::Extended)
+    if (played == Played::NewVariation || played == Played::Extended) {
         unsaved_ = true;
+        ++treeRevision_;
+    }
     branching_ = branching_ || played == Played::NewVariation;
     Forwarded();
     if (!off_ && common_ == cursor_->depth())
@@ -398,6 +402,7 @@ bool Variations::DeleteVariation(const std::vector<chess::PathStep> &given) {
             !cursor_->cutLine(recordMoves_.size()))
             return false;
         unsaved_ = true;
+        ++treeRevision_;
         Recount();
         Settle();
         return true;
@@ -410,10 +415,18 @@ bool Variations::DeleteVariation(const std::vector<chess::PathStep> &given) {
     if (!cursor_->deleteVariation(steps))
         return false;
     unsaved_ = true;
+    ++treeRevision_;
     Recount();
     if (off_)
         Settle();
     return true;
+}
+
+bool Variations::CanDeleteVariation(const std::vector<chess::PathStep> &steps) {
+    if (steps.empty() || !Ensure())
+        return false;
+    chess::GamePath path{steps, 0};
+    return game_->lineAt(path) && !OnRecordPath(steps);
 }
 
 bool Variations::PromoteToMainLine(const std::vector<chess::PathStep> &given) {
@@ -430,6 +443,7 @@ bool Variations::PromoteToMainLine(const std::vector<chess::PathStep> &given) {
         if (!cursor_->promote(steps))
             return false;
     unsaved_ = true;
+    ++treeRevision_;
     return true;
 }
 

@@ -38,6 +38,13 @@ public:
     // FieldsPosition, when the game reaches that far).
     const chess::Game *Game();
     const chess::GameCursor *Cursor();
+    // Goes up whenever the working game's tree changes (another game, a move
+    // added, a variation deleted or promoted), so a view of it knows when to
+    // build its rows again.
+    std::uint64_t TreeRevision() {
+        Forget();
+        return treeRevision_;
+    }
     // The board's position as the rules see it; nothing past the point where
     // the record's game stopped, or with no record.
     std::optional<chess::Position> BoardPosition();
@@ -82,6 +89,9 @@ public:
     bool DeleteVariation(const std::vector<chess::PathStep> &steps = {});
     // The Edit menu's commands can act on the board's line.
     bool CanDelete();
+    // The variation at steps may be deleted: it exists and is not the game's
+    // own moves (which a promotion may have made a variation).
+    bool CanDeleteVariation(const std::vector<chess::PathStep> &steps);
     bool CanPromote();
     bool PromoteToMainLine(const std::vector<chess::PathStep> &steps = {});
 
@@ -133,6 +143,7 @@ private:
     std::vector<chess::Move> recordMoves_;
     std::size_t common_ = 0;
     bool unsaved_ = false;
+    std::uint64_t treeRevision_ = 0;
     // The game has variations somewhere (then Next on the game may take one).
     bool branching_ = false;
 };
