@@ -114,7 +114,7 @@ TEST(AnalysisWindow, FillsTheGraphAndFollowsANewRecord) {
         QTest::qWaitFor([&] { return f.graph()->count() > 0 && f.graph()->evaluated() == f.graph()->count(); }, 10000));
     const int positions = f.graph()->count();
     EXPECT_EQ(positions, static_cast<int>(f.w.window.core().ChessPositions().size()));
-    EXPECT_EQ(f.text("lblProgress"), QStringLiteral("Graph: all %1 positions evaluated").arg(positions));
+    EXPECT_EQ(f.text("lblProgress"), QStringLiteral("Graph: all %1 positions evaluated at 1,000 nodes").arg(positions));
     EXPECT_TRUE(f.graph()->accessibleName().startsWith(
         QStringLiteral("Evaluation graph: %1 of %1 positions evaluated, position 0 shown").arg(positions)));
 
@@ -236,6 +236,124 @@ TEST(AnalysisWindow, ClosingStopsTheEngines) {
         EXPECT_FALSE(processAlive(live));
         EXPECT_FALSE(processAlive(graph));
     }
+}
+
+std::vector<std::string> logLines(const QString &path) {
+    std::ifstream in(path.toStdString());
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// View > Analysis Depth searches the whole game again at the chosen budget.
+// Meanwhile the graph holds only the new budget's evaluations, and when it is
+// done every one was searched at it (the fake engine reports the budget as its
+// nodes).
+TEST(AnalysisWindow, AnalysisDepthSearchesTheGameAgainAtTheNewBudget) {
+    QTemporaryDir dir;
+    const QString log = dir.filePath("engine.log");
+    AnalysisFixture f("normal");
+    qputenv("FAKE_UCI_LOG", log.toUtf8());
+    f.analysis->close(); // engines that log from their start
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.w.window.analysisWindow() == nullptr; }, 2000));
+    f.open();
+    const int positions = f.graph()->count();
+    auto allDone = [&](const char *budget) {
+        return QTest::qWaitFor(
+            [&] {
+                return f.text("lblProgress") ==
+                       QStringLiteral("Graph: all %1 positions evaluated at %2 nodes").arg(positions).arg(budget);
+            },
+            10000);
+    };
+    ASSERT_TRUE(allDone("1,000")) << f.text("lblProgress").toStdString();
+    auto searches = [&](const std::string &go) {
+        const auto lines = logLines(log);
+        return std::count(lines.begin(), lines.end(), go);
+    };
+    EXPECT_GT(searches("go nodes 1000"), 0);
+    EXPECT_EQ(searches("go nodes 1000000"), 0);
+
+    auto *menu = f.w.window.findChild<QMenu *>("mnuAnalysisDepth");
+    ASSERT_NE(menu, nullptr);
+    QStringList names;
+    for (QAction *choice : menu->actions())
+        names << choice->text() + (choice->isChecked() ? "*" : "");
+    EXPECT_EQ(names, (QStringList{"100,000 nodes*", "1,000,000 nodes", "5,000,000 nodes"}));
+    f.w.window.findChild<QAction *>("mnuAnalysisDepth1000000")->trigger();
+    EXPECT_TRUE(f.w.window.findChild<QAction *>("mnuAnalysisDepth1000000")->isChecked());
+    EXPECT_FALSE(f.w.window.findChild<QAction *>("mnuAnalysisDepth100000")->isChecked());
+    EXPECT_EQ(f.analysis->graphNodes(), 1000000);
+    // At once: the old budget's figures are gone, none of the new ones has come.
+    const engine::GameAnalysis &analysis = f.w.window.core().Analysis();
+    const int finals = static_cast<int>(analysis.known()); // the game's end, known without a search
+    EXPECT_LE(finals, 1);
+    EXPECT_EQ(f.graph()->evaluated(), finals);
+    EXPECT_EQ(f.text("lblProgress"),
+              QStringLiteral("Graph: %1 of %2 positions evaluated at 1,000,000 nodes").arg(finals).arg(positions));
+    EXPECT_EQ(f.text("lblWhiteAccuracy"), QStringLiteral("\u2026"));
+
+    ASSERT_TRUE(allDone("1,000,000")) << f.text("lblProgress").toStdString();
+    EXPECT_EQ(searches("go nodes 1000000"), positions - finals);
+    for (std::size_t i = 0; i < analysis.size(); ++i)
+        if (analysis.at(i)->nodes != 0) // a final position is not searched
+            EXPECT_EQ(analysis.at(i)->nodes, 1000000) << "position " << i;
+    EXPECT_EQ(analysis.budget(), 1000000);
+
+    // Closed and opened again from the menu, the window keeps the budget and
+    // what was found at it: nothing is searched again.
+    const auto before = searches("go nodes 1000000");
+    f.analysis->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.w.window.analysisWindow() == nullptr; }, 2000));
+    qputenv("QUORVANE_ENGINE", FAKE_UCI_PATH);
+    f.w.window.findChild<QAction *>("mnuAnalysis")->trigger();
+    qunsetenv("QUORVANE_ENGINE");
+    f.analysis = f.w.window.analysisWindow();
+    ASSERT_NE(f.analysis, nullptr);
+    EXPECT_EQ(f.analysis->graphNodes(), 1000000);
+    EXPECT_EQ(f.text("lblProgress"),
+              QStringLiteral("Graph: all %1 positions evaluated at 1,000,000 nodes").arg(positions));
+    QTest::qWait(100);
+    EXPECT_EQ(searches("go nodes 1000000"), before);
+    qunsetenv("FAKE_UCI_LOG");
+}
+
+// An engine of the pass that dies on some positions: the window names those
+// that have no evaluation, in its graph area and the graph's accessible name,
+// and Restart goes on with the rest. The fake engine dies on move 7's two
+// positions (half-moves 12 and 13), each given up after two tries.
+TEST(AnalysisWindow, NamesThePositionsAFailedEngineGaveUp) {
+    qputenv("FAKE_UCI_DIE_AT", "7");
+    AnalysisFixture f("dieat", TestDataPath("game_015.txt"), 5000, nullptr,
+                      [](ui::AnalysisOptions &options) { options.graphEngines = 1; });
+    const int positions = f.graph()->count();
+    auto *restart = f.analysis->findChild<QPushButton *>("cmdRestart");
+    auto *missing = f.analysis->findChild<QLabel *>("lblMissing");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return restart->isVisible(); }, 5000));
+    // The one engine is down: everything from half-move 12 on is missing.
+    const QString stalled =
+        QStringLiteral("No evaluation for half-moves 12 to %1: the engine stopped.").arg(positions - 1);
+    EXPECT_EQ(f.text("lblStatus"), "The chess engine stopped unexpectedly.");
+    EXPECT_TRUE(missing->isVisible());
+    EXPECT_EQ(missing->text(), stalled);
+    EXPECT_TRUE(f.graph()->accessibleName().endsWith(". " + stalled)) << f.graph()->accessibleName().toStdString();
+    EXPECT_EQ(f.graph()->evaluated(), 12);
+    // Each Restart dies again on the next of them, until both are given up.
+    const QString gaveUp = "No evaluation for half-moves 12 and 13: the engine stopped.";
+    int presses = 0;
+    for (; presses < 6 && missing->text() != gaveUp; ++presses) {
+        QTest::mouseClick(restart, Qt::LeftButton);
+        QTest::qWaitFor([&] { return restart->isVisible() || missing->text() == gaveUp; }, 5000);
+    }
+    ASSERT_EQ(missing->text(), gaveUp);
+    EXPECT_EQ(presses, 4);
+    // The engine goes on with the rest; the two stay named when it is done.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.graph()->evaluated() == positions - 2; }, 5000));
+    EXPECT_EQ(missing->text(), gaveUp);
+    EXPECT_TRUE(f.graph()->accessibleName().endsWith(". " + gaveUp));
+    EXPECT_FALSE(restart->isVisible());
+    qunsetenv("FAKE_UCI_DIE_AT");
 }
 
 TEST(AnalysisWindow, ViewMenuTogglesOneWindowWithF3) {

@@ -2,7 +2,10 @@
 // and not, the special moves, a flipped board; variations walked with the keys
 // and buttons; the engine given the variation's position.
 
+#include "chess/pgn.h"
+#include "chess/pgn_reader.h"
 #include "scratch_dir.h"
+#include "ui/analysis_widgets.h"
 #include "ui/analysis_window.h"
 #include "ui/board_moves.h"
 #include "ui/export_commands.h"
@@ -10,6 +13,8 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
+#include <QPointer>
 #include <QMouseEvent>
 
 #include <deque>
@@ -30,6 +35,18 @@ struct ScriptedPromotion : PromotionChooser {
         const auto a = answers.front();
         answers.pop_front();
         return a;
+    }
+};
+
+// A clipboard that keeps what is copied, and a save dialog that saves nothing.
+struct Clip : Clipboard {
+    std::string text;
+    void SetText(const std::string &t) override { text = t; }
+    std::string Text() override { return text; }
+};
+struct NoSave : SaveDialog {
+    std::optional<std::string> ShowSave(const std::string &, const std::string &, const std::string &) override {
+        return std::nullopt;
     }
 };
 
@@ -72,6 +89,14 @@ protected:
     void OpenAtEnd(Board &b, const std::vector<std::string> &lines) {
         b.w.Open(Write("g.txt", testing::MakeRecord(lines)));
         b.w.window.goToEnd();
+    }
+    // The example record, with the Analysis window on the fake engine.
+    void OpenWithAnalysis(Board &b) {
+        b.w.Open(testing::TestDataPath("file1.txt"));
+        ui::AnalysisOptions options;
+        options.locate = [] { return QStringLiteral(FAKE_UCI_PATH); };
+        options.graphNodes = 1000;
+        b.w.window.openAnalysis(options);
     }
 };
 
@@ -292,16 +317,8 @@ TEST_F(BoardMovesTest, SavedPgnHoldsTheVariationsNestedAsMade) {
     QTest::keyClick(&b.w.window, Qt::Key_Left);
     QTest::keyClick(&b.w.window, Qt::Key_Left);
     b.drag("g1", "f3"); // 2. Nf3, a second variation
-    struct Clip : Clipboard {
-        std::string text;
-        void SetText(const std::string &t) override { text = t; }
-        std::string Text() override { return text; }
-    } clipboard;
-    struct NoSave : SaveDialog {
-        std::optional<std::string> ShowSave(const std::string &, const std::string &, const std::string &) override {
-            return std::nullopt;
-        }
-    } dialog;
+    Clip clipboard;
+    NoSave dialog;
     b.w.window.exportCommands().useSeams(dialog, clipboard);
     b.w.window.exportCommands().copyPgn();
     EXPECT_NE(clipboard.text.find("2. Qd3 (2. c4 dxc4 (2... e6)) (2. Nf3) 2... Nc6"), std::string::npos)
@@ -311,16 +328,156 @@ TEST_F(BoardMovesTest, SavedPgnHoldsTheVariationsNestedAsMade) {
     EXPECT_EQ(clipboard.text, b.fen());
 }
 
+// A game with comments, NAGs and a variation of its own, given nested
+// variations on the board: its PGN read back is the same tree, move for move.
+TEST_F(BoardMovesTest, NestedVariationsReadBackToTheSameTree) {
+    Board b;
+    b.w.Open(Write("g.pgn", "[Event \"Test\"]\n[White \"A\"]\n[Black \"B\"]\n[Result \"*\"]\n\n"
+                            "{Before it all} 1. e4 {King's pawn} e5 $1 2. Nf3 Nc6 (2... d6 {Philidor} 3. d4 $5) "
+                            "3. Bb5 $6 a6 *\n"));
+    ASSERT_EQ(b.w.window.core().ChessGame().plies(), 6u);
+    b.w.window.stepBy(2);
+    b.drag("d2", "d4"); // 2. d4
+    b.drag("e5", "d4"); // 2... exd4
+    b.drag("c2", "c3"); // 3. c3
+    QTest::keyClick(&b.w.window, Qt::Key_Left);
+    QTest::keyClick(&b.w.window, Qt::Key_Left);
+    b.drag("b8", "c6"); // 2... Nc6 inside 2. d4
+    b.drag("d4", "d5"); // 3. d5
+    QTest::keyClick(&b.w.window, Qt::Key_Left);
+    b.drag("g1", "f3"); // 3. Nf3, nested one deeper
+    // And one inside the game's own variation.
+    b.w.window.variations().ReturnToRecord();
+    b.w.window.goToStart();
+    b.w.window.stepBy(3);
+    b.drag("d7", "d6"); // 2... d6 follows the game's variation
+    b.drag("d2", "d4"); // 3. d4 follows it too
+    b.drag("c8", "g4"); // 3... Bg4 extends it
+    const chess::Game made = *b.w.window.variations().Game();
+    ASSERT_EQ(made.mainLine.moves[2].variations.size(), 1u);
+    const chess::Line &d4 = made.mainLine.moves[2].variations[0];
+    ASSERT_EQ(d4.moves.size(), 3u);
+    ASSERT_EQ(d4.moves[1].variations.size(), 1u) << "2... Nc6 in 2. d4";
+    ASSERT_EQ(d4.moves[1].variations[0].moves[1].variations.size(), 1u) << "3. Nf3 in 2... Nc6";
+    ASSERT_EQ(made.mainLine.moves[3].variations[0].moves.size(), 3u) << chess::toPgn(made);
+
+    Clip clipboard;
+    NoSave dialog;
+    b.w.window.exportCommands().useSeams(dialog, clipboard);
+    b.w.window.exportCommands().copyPgn();
+    const chess::PgnGameRead back = chess::readPgnGame(clipboard.text);
+    ASSERT_TRUE(back.game) << back.error;
+    EXPECT_EQ(back.game->gameComment, "Before it all");
+    EXPECT_EQ(back.game->start, made.start);
+    EXPECT_EQ(back.game->result, made.result);
+    // Moves, SAN, comments before and after, NAGs and variations, all the way down.
+    EXPECT_TRUE(back.game->mainLine == made.mainLine) << clipboard.text;
+    EXPECT_EQ(back.game->mainLine.moves[1].nags, (std::vector<std::uint8_t>{1}));
+    EXPECT_EQ(back.game->mainLine.moves[3].variations[0].moves[0].commentAfter, "Philidor");
+}
+
+// The Analysis window's move list with the variations made on the board: each
+// in its own rows, nested ones deeper; the cursor's move highlighted wherever
+// it is; a click anywhere goes there; a right-click on a variation's move
+// deletes or promotes it, and the game's own moves stay unless promoted.
+TEST_F(BoardMovesTest, TheAnalysisMoveListShowsAndEditsVariations) {
+    qputenv("FAKE_UCI_MODE", "normal");
+    Board b;
+    OpenWithAnalysis(b);
+    ui::AnalysisWindow *analysis = b.w.window.analysisWindow();
+    auto *list = analysis->findChild<ui::MoveList *>();
+    const ui::MoveTableModel &cells = *list->moves();
+    const chess::Line asRead = b.w.window.core().ChessGame().mainLine;
+
+    b.w.window.stepBy(2);
+    b.drag("c2", "c4"); // 2. c4
+    b.drag("d5", "c4"); // 2... dxc4
+    QTest::keyClick(&b.w.window, Qt::Key_Left);
+    b.drag("e7", "e6"); // 2... e6 inside 2. c4
+    auto rowTexts = [&] {
+        std::vector<std::string> texts;
+        for (const MoveRow &row : cells.rows())
+            texts.push_back(row.depth ? std::string(row.depth, '>') + row.text : std::to_string(row.moveNumber) + ".");
+        return texts;
+    };
+    const std::vector<std::string> made = rowTexts();
+    ASSERT_GE(made.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(made.begin(), made.begin() + 5),
+              (std::vector<std::string>{"1.", "2.", ">(2. c4 dxc4)", ">>(2... e6)", "2."}));
+    EXPECT_EQ(cells.index(2, 0).data(Qt::AccessibleTextRole).toString(), "Variation: (2. c4 dxc4)");
+    EXPECT_EQ(list->rowSpan(2, 0), 1);
+    EXPECT_EQ(list->columnSpan(2, 0), 3);
+    // The cursor is on 2... e6: that move, and nothing on the main line, is highlighted.
+    EXPECT_EQ(cells.current(), (std::optional<std::pair<int, int>>{{3, 0}}));
+    EXPECT_EQ(list->current(), -1);
+    EXPECT_EQ(list->currentIndex(), cells.index(3, 0));
+    EXPECT_TRUE(list->selectionModel()->selectedIndexes().isEmpty()) << "the move is painted, not the row";
+
+    // A click on 2. c4 in its row goes there.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->moveRect(2, 0).center());
+    EXPECT_EQ(b.w.window.variations().Cursor()->path(), (chess::GamePath{{{2, 0}}, 1}));
+    EXPECT_EQ(cells.current(), (std::optional<std::pair<int, int>>{{2, 0}}));
+    EXPECT_EQ(b.fen(), b.w.window.variations().Game()->positionAt({{{2, 0}}, 1})->toFen());
+    // And one on the game's third half-move goes back to the game's moves.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(cells.indexOf(3)).center());
+    EXPECT_FALSE(b.w.window.variations().OffRecord());
+    EXPECT_EQ(b.w.window.core().Position(), 3);
+    EXPECT_EQ(list->current(), 3);
+    EXPECT_EQ(list->selectionModel()->selectedIndexes(), (QModelIndexList{cells.indexOf(3)}));
+
+    // Right-click on a variation's move, then a click on the menu's command.
+    auto menuCommand = [&](int row, int token, const char *name) {
+        QTest::mouseClick(list->viewport(), Qt::RightButton, {}, list->moveRect(row, token).center());
+        auto *menu = analysis->findChild<QMenu *>("mnuVariation");
+        EXPECT_NE(menu, nullptr);
+        if (!menu)
+            return;
+        QStringList texts;
+        for (QAction *action : menu->actions())
+            texts << action->text();
+        EXPECT_EQ(texts, (QStringList{"Delete Variation", "Promote to Main Line"}));
+        QAction *action = menu->findChild<QAction *>(name);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(menu));
+        if (action->isEnabled())
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+        else
+            menu->close();
+        // Closed, the menu goes by itself.
+        QPointer<QMenu> gone(menu);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return gone.isNull(); }, 1000));
+    };
+    menuCommand(3, 0, "mnuVariationDelete"); // 2... e6 goes
+    EXPECT_EQ(b.w.window.variations().Game()->mainLine.moves[2].variations.size(), 1u);
+    EXPECT_TRUE(b.w.window.variations().Game()->mainLine.moves[2].variations[0].moves[1].variations.empty());
+    EXPECT_EQ(rowTexts()[3], "2.");
+    auto sans = [](const chess::Line &line) {
+        std::vector<std::string> out;
+        for (const chess::MoveNode &node : line.moves)
+            out.push_back(node.san);
+        return out;
+    };
+    EXPECT_EQ(sans(b.w.window.variations().Game()->mainLine), sans(asRead)) << "the game's own moves stay";
+
+    menuCommand(2, 1, "mnuVariationPromote"); // 2. c4 dxc4 becomes the game's line
+    const chess::Game &promoted = *b.w.window.variations().Game();
+    EXPECT_EQ(promoted.mainLine.moves[2].san, "c4");
+    EXPECT_EQ(promoted.mainLine.moves.size(), 4u);
+    ASSERT_EQ(promoted.mainLine.moves[2].variations.size(), 1u);
+    EXPECT_EQ(promoted.mainLine.moves[2].variations[0].moves.size(), asRead.moves.size() - 2);
+    EXPECT_EQ(rowTexts()[2].substr(0, 7), ">(2. Qd");
+    // The game's own moves, a variation now, cannot be deleted; they keep their place in the review.
+    menuCommand(2, 0, "mnuVariationDelete");
+    EXPECT_EQ(b.w.window.variations().Game()->mainLine.moves[2].variations.size(), 1u);
+    EXPECT_EQ(cells.indexOf(3), cells.index(2, 0));
+    qunsetenv("FAKE_UCI_MODE");
+}
+
 TEST_F(BoardMovesTest, TheEngineAnalysesTheVariationsPosition) {
     const QString log = QString::fromStdString((dir_ / "commands.log").string());
     qputenv("FAKE_UCI_MODE", "normal");
     qputenv("FAKE_UCI_LOG", log.toLocal8Bit());
     Board b;
-    b.w.Open(testing::TestDataPath("file1.txt"));
-    ui::AnalysisOptions options;
-    options.locate = [] { return QStringLiteral(FAKE_UCI_PATH); };
-    options.graphNodes = 1000;
-    b.w.window.openAnalysis(options);
+    OpenWithAnalysis(b);
     b.drag("e2", "e4");
     const QString fen = QString::fromStdString(b.fen());
     auto logged = [&] {

@@ -177,6 +177,13 @@ void GameGraph::setMarked(std::optional<int> index) {
     update();
 }
 
+void GameGraph::setNote(const QString &note) {
+    if (note_ == note)
+        return;
+    note_ = note;
+    describe();
+}
+
 QRectF GameGraph::plotArea() const {
     const QFontMetrics fm(font());
     const double left = fm.horizontalAdvance(QStringLiteral("+10")) + 8.5;
@@ -219,6 +226,8 @@ void GameGraph::describe() {
         if (!marks.isEmpty())
             text += QStringLiteral("; %1: %2").arg(white ? "White" : "Black", marks.join(QStringLiteral(", ")));
     }
+    if (!note_.isEmpty())
+        text += QStringLiteral(". ") + note_;
     setAccessibleName(text);
 }
 
@@ -340,84 +349,143 @@ bool GameGraph::event(QEvent *event) {
 // ---- The move list ----
 
 MoveTableModel::MoveTableModel(const ReviewModel &model, QObject *parent) : QAbstractTableModel(parent), model_(model) {
-    rebuild();
+    // The review's figures change on cells already there.
     connect(&model_, &ReviewModel::changed, this, [this] {
-        if (halfMoves_ != model_.halfMoves() || (halfMoves_ > 0 && model_.cell(1).moveNumber != firstMove_) ||
-            offset_ != (model_.whiteStarts() ? 0 : 1)) {
-            beginResetModel();
-            rebuild();
-            endResetModel();
-        } else if (rowCount() > 0) {
-            emit dataChanged(index(0, 1), index(rowCount() - 1, 2));
-        }
+        if (rowCount() > 0)
+            emit dataChanged(index(0, 0), index(rowCount() - 1, 2));
     });
 }
 
-void MoveTableModel::rebuild() {
-    halfMoves_ = model_.halfMoves();
-    offset_ = model_.whiteStarts() ? 0 : 1;
-    firstMove_ = halfMoves_ > 0 ? model_.cell(1).moveNumber : 1;
+void MoveTableModel::setRows(std::vector<MoveRow> rows) {
+    beginResetModel();
+    rows_ = std::move(rows);
+    cells_.clear();
+    for (std::size_t r = 0; r < rows_.size(); ++r)
+        for (std::size_t t = 0; t < rows_[r].moves.size(); ++t)
+            if (const auto ply = rows_[r].moves[t].gamePly)
+                cells_[static_cast<int>(*ply)] = {static_cast<int>(r), static_cast<int>(t)};
+    // The cursor's move is found again in the new rows.
+    current_.reset();
+    if (currentPath_)
+        if (const auto at = findMove(rows_, *currentPath_))
+            current_ = std::pair(static_cast<int>(at->first), static_cast<int>(at->second));
+    endResetModel();
+}
+
+bool MoveTableModel::isVariation(int row) const {
+    return row >= 0 && row < rowCount() && rows_[static_cast<std::size_t>(row)].depth > 0;
 }
 
 int MoveTableModel::rowCount(const QModelIndex &parent) const {
-    return parent.isValid() ? 0 : (halfMoves_ + offset_ + 1) / 2;
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
 int MoveTableModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : 3; }
 
-QModelIndex MoveTableModel::indexOf(int halfMove) const {
-    if (halfMove < 1 || halfMove > halfMoves_)
+QModelIndex MoveTableModel::cellOf(int row, int token) const {
+    if (row < 0 || row >= rowCount())
         return {};
-    const int slot = halfMove - 1 + offset_;
-    return index(slot / 2, 1 + slot % 2);
+    if (isVariation(row))
+        return index(row, 0);
+    return index(row, rows_[static_cast<std::size_t>(row)].moves[static_cast<std::size_t>(token)].white ? 1 : 2);
+}
+
+QModelIndex MoveTableModel::indexOf(int halfMove) const {
+    const auto it = cells_.find(halfMove);
+    return it == cells_.end() ? QModelIndex() : cellOf(it->second.first, it->second.second);
+}
+
+const MoveToken *MoveTableModel::tokenAt(const QModelIndex &index, int token) const {
+    if (!index.isValid() || index.row() >= rowCount())
+        return nullptr;
+    const MoveRow &row = rows_[static_cast<std::size_t>(index.row())];
+    if (row.depth > 0)
+        return token >= 0 && static_cast<std::size_t>(token) < row.moves.size()
+                   ? &row.moves[static_cast<std::size_t>(token)]
+                   : nullptr;
+    if (index.column() == 0)
+        return nullptr;
+    for (const MoveToken &t : row.moves)
+        if (t.white == (index.column() == 1))
+            return &t;
+    return nullptr;
 }
 
 int MoveTableModel::halfMoveAt(const QModelIndex &index) const {
-    if (!index.isValid() || index.column() == 0)
+    if (isVariation(index.row()))
         return 0;
-    const int k = index.row() * 2 + index.column() - offset_;
-    return k >= 1 && k <= halfMoves_ ? k : 0;
+    const MoveToken *t = tokenAt(index);
+    return t && t->gamePly ? static_cast<int>(*t->gamePly) : 0;
+}
+
+std::optional<std::pair<int, int>> MoveTableModel::current() const { return current_; }
+
+void MoveTableModel::setCurrent(const std::optional<chess::GamePath> &path) {
+    currentPath_ = path;
+    std::optional<std::pair<int, int>> found;
+    if (path)
+        if (const auto at = findMove(rows_, *path))
+            found = std::pair(static_cast<int>(at->first), static_cast<int>(at->second));
+    if (found == current_)
+        return;
+    const auto old = current_;
+    current_ = found;
+    for (const auto &at : {old, found})
+        if (at && isVariation(at->first))
+            emit dataChanged(index(at->first, 0), index(at->first, 0));
 }
 
 Qt::ItemFlags MoveTableModel::flags(const QModelIndex &index) const {
-    return halfMoveAt(index) ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::ItemIsEnabled;
+    return tokenAt(index) ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::ItemIsEnabled;
 }
 
 QVariant MoveTableModel::data(const QModelIndex &index, int role) const {
-    if (!index.isValid())
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
+    const MoveRow &row = rows_[static_cast<std::size_t>(index.row())];
+    if (row.depth > 0) {
+        switch (role) {
+        case Qt::DisplayRole: return QString::fromStdString(row.text);
+        case Qt::AccessibleTextRole:
+        case Qt::ToolTipRole: return QStringLiteral("Variation: ") + QString::fromStdString(row.text);
+        case DepthRole: return static_cast<int>(row.depth);
+        case CurrentTokenRole: return current_ && current_->first == index.row() ? current_->second : -1;
+        default: return {};
+        }
+    }
     if (index.column() == 0) {
         if (role == Qt::DisplayRole)
-            return QStringLiteral("%1.").arg(firstMove_ + index.row());
+            return QStringLiteral("%1.").arg(row.moveNumber);
         if (role == Qt::TextAlignmentRole)
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
         return {};
     }
-    const int k = halfMoveAt(index);
-    if (k == 0)
-        return role == Qt::DisplayRole ? QVariant(index.row() == 0 ? QStringLiteral("...") : QString()) : QVariant();
-    const engine::Judgement j = model_.judgement(k);
+    const MoveToken *t = tokenAt(index);
+    if (!t)
+        return role == Qt::DisplayRole && index.column() == 1 ? QVariant(QStringLiteral("...")) : QVariant();
+    // The review's figures are the game's own half-moves'; a move the user
+    // added is shown bare.
+    const int k = t->gamePly ? static_cast<int>(*t->gamePly) : 0;
+    const engine::Judgement j = k ? model_.judgement(k) : engine::Judgement::None;
+    const QString san = QString::fromStdString(t->san);
+    const QString score = k ? model_.scoreText(k) : QString();
     switch (role) {
-    case Qt::DisplayRole: {
-        QString text = model_.cell(k).san + markOf(j);
-        const QString score = model_.scoreText(k);
-        if (!score.isEmpty())
-            text += QLatin1Char(' ') + score;
-        return text;
-    }
+    case Qt::DisplayRole: return score.isEmpty() ? san + markOf(j) : san + markOf(j) + QLatin1Char(' ') + score;
     case Qt::AccessibleTextRole:
     case Qt::ToolTipRole: {
-        QString text = model_.moveText(k) + QStringLiteral(", ") +
-                       (model_.scoreText(k).isEmpty() ? QStringLiteral("not evaluated yet") : model_.scoreText(k));
+        const QString move = QStringLiteral("%1%2 ").arg(row.moveNumber).arg(t->white ? "." : "...") + san + markOf(j);
+        if (!k)
+            return move;
+        QString text = move + QStringLiteral(", ") + (score.isEmpty() ? QStringLiteral("not evaluated yet") : score);
         if (j != engine::Judgement::None)
             text += QStringLiteral(", ") + lowerName(j);
         return text;
     }
     case JudgementRole: return static_cast<int>(j);
     case MarkRole: return markOf(j);
-    case SanRole: return model_.cell(k).san;
-    case ScoreRole: return model_.scoreText(k);
-    case WhiteRole: return model_.cell(k).white;
+    case SanRole: return san;
+    case ScoreRole: return score;
+    case WhiteRole: return t->white;
     case HalfMoveRole: return k;
     default: return {};
     }
@@ -435,14 +503,25 @@ QVariant MoveTableModel::headerData(int section, Qt::Orientation orientation, in
 
 namespace {
 
+// Where a variation row's text starts: indented one step per level.
+int variationLeft(const QStyleOptionViewItem &option, int depth) {
+    return option.rect.left() + 4 + depth * option.fontMetrics.horizontalAdvance(QStringLiteral("MM"));
+}
+
 // Paints a half-move's cell: the move, its mark in the colour of the side that
-// played it, and the score after it, lighter, on the right.
+// played it, and the score after it, lighter, on the right. A variation's row
+// is its text, indented by its depth, lighter than the main line, with the
+// cursor's move in it highlighted.
 class MoveCellDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override {
-        if (index.column() == 0 || !index.data(MoveTableModel::HalfMoveRole).isValid()) {
+        if (index.data(MoveTableModel::DepthRole).isValid()) {
+            paintVariation(painter, option, index);
+            return;
+        }
+        if (index.column() == 0 || !index.data(MoveTableModel::SanRole).isValid()) {
             QStyledItemDelegate::paint(painter, option, index);
             return;
         }
@@ -479,6 +558,44 @@ public:
         painter->drawText(box, Qt::AlignRight | Qt::AlignVCenter, score);
         painter->restore();
     }
+
+private:
+    void paintVariation(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        // The row is never drawn selected: only its current move is.
+        opt.state &= ~QStyle::State_Selected;
+        opt.text.clear();
+        if (const QWidget *widget = opt.widget)
+            widget->style()->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+        const QString text = index.data(Qt::DisplayRole).toString();
+        const int left = variationLeft(opt, index.data(MoveTableModel::DepthRole).toInt());
+        const QRect box(left, opt.rect.top(), opt.rect.right() - left, opt.rect.height());
+        painter->save();
+        const int current = index.data(MoveTableModel::CurrentTokenRole).toInt();
+        const auto *model = qobject_cast<const MoveTableModel *>(index.model());
+        const MoveToken *token = model && current >= 0 ? model->tokenAt(index, current) : nullptr;
+        if (token) {
+            const int x0 = left + opt.fontMetrics.horizontalAdvance(text.left(static_cast<qsizetype>(token->begin)));
+            const int x1 = left + opt.fontMetrics.horizontalAdvance(text.left(static_cast<qsizetype>(token->end)));
+            painter->fillRect(QRect(x0 - 2, opt.rect.top() + 1, x1 - x0 + 4, opt.rect.height() - 2),
+                              opt.palette.color(QPalette::Highlight));
+        }
+        QColor ink = opt.palette.color(QPalette::Text);
+        ink.setAlphaF(0.75);
+        painter->setPen(ink);
+        painter->drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        if (token) {
+            // The current move again, in the highlight's own colour.
+            const int x0 = left + opt.fontMetrics.horizontalAdvance(text.left(static_cast<qsizetype>(token->begin)));
+            painter->setPen(opt.palette.color(QPalette::HighlightedText));
+            painter->drawText(QRect(x0, box.top(), box.right() - x0, box.height()),
+                              Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                              text.mid(static_cast<qsizetype>(token->begin),
+                                       static_cast<qsizetype>(token->end - token->begin)));
+        }
+        painter->restore();
+    }
 };
 
 } // namespace
@@ -505,24 +622,126 @@ MoveList::MoveList(const ReviewModel &model, QWidget *parent) : QTableView(paren
     // takes no keyboard focus of its own beyond a click.
     setFocusPolicy(Qt::ClickFocus);
     setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("888. Qxe8+?? #-10 Qxe8+?? #-10")) + 30);
-    connect(this, &QTableView::clicked, this, [this](const QModelIndex &index) {
-        const int k = moves_->halfMoveAt(index);
-        if (k > 0)
-            emit positionClicked(k);
-        else
-            setCurrent(current_); // a click on a number keeps the highlight where it was
+    connect(moves_, &QAbstractItemModel::modelReset, this, [this] {
+        // A variation's row spans the whole width.
+        clearSpans();
+        for (int r = 0; r < moves_->rowCount(); ++r)
+            if (moves_->isVariation(r))
+                setSpan(r, 0, 1, 3);
+        showCurrent();
     });
-    connect(moves_, &QAbstractItemModel::modelReset, this, [this] { setCurrent(current_); });
 }
 
-void MoveList::setCurrent(int position) {
-    current_ = position;
-    const QModelIndex index = moves_->indexOf(position);
-    if (!index.isValid()) {
+int MoveList::rowChars() const {
+    const int width = viewport()->width() - 8 - 2 * fontMetrics().horizontalAdvance(QStringLiteral("MM"));
+    return std::max(16, width / std::max(1, fontMetrics().averageCharWidth()));
+}
+
+void MoveList::resizeEvent(QResizeEvent *event) {
+    QTableView::resizeEvent(event);
+    if (rowChars() != lastRowChars_) {
+        lastRowChars_ = rowChars();
+        emit rowCharsChanged();
+    }
+}
+
+const MoveToken *MoveList::moveAt(const QPoint &pos, int *tokenIndex) const {
+    const QModelIndex index = indexAt(pos);
+    if (!index.isValid())
+        return nullptr;
+    if (!moves_->isVariation(index.row())) {
+        if (tokenIndex)
+            *tokenIndex = -1;
+        return moves_->tokenAt(index);
+    }
+    const QString text = index.data(Qt::DisplayRole).toString();
+    QStyleOptionViewItem option;
+    option.rect = visualRect(index);
+    option.fontMetrics = fontMetrics();
+    const int left = variationLeft(option, index.data(MoveTableModel::DepthRole).toInt());
+    const QFontMetrics &fm = option.fontMetrics;
+    for (int t = 0;; ++t) {
+        const MoveToken *token = moves_->tokenAt(index, t);
+        if (!token)
+            return nullptr;
+        const int x0 = left + fm.horizontalAdvance(text.left(static_cast<qsizetype>(token->begin)));
+        const int x1 = left + fm.horizontalAdvance(text.left(static_cast<qsizetype>(token->end)));
+        // The space after a move counts as its own.
+        const int space = fm.horizontalAdvance(QLatin1Char(' '));
+        if (pos.x() >= x0 - space / 2 && pos.x() < x1 + space - space / 2) {
+            if (tokenIndex)
+                *tokenIndex = t;
+            return token;
+        }
+    }
+}
+
+QRect MoveList::moveRect(int row, int token) const {
+    const QModelIndex index = moves_->cellOf(row, token);
+    const QRect cell = visualRect(index);
+    if (!moves_->isVariation(row))
+        return cell;
+    const MoveToken *t = moves_->tokenAt(index, token);
+    if (!t)
+        return {};
+    const QString text = index.data(Qt::DisplayRole).toString();
+    QStyleOptionViewItem option;
+    option.rect = cell;
+    option.fontMetrics = fontMetrics();
+    const int left = variationLeft(option, index.data(MoveTableModel::DepthRole).toInt());
+    const int x0 = left + fontMetrics().horizontalAdvance(text.left(static_cast<qsizetype>(t->begin)));
+    const int x1 = left + fontMetrics().horizontalAdvance(text.left(static_cast<qsizetype>(t->end)));
+    return QRect(x0, cell.top(), x1 - x0, cell.height());
+}
+
+void MoveList::mousePressEvent(QMouseEvent *event) {
+    const MoveToken *token = moveAt(event->position().toPoint());
+    if (!token) {
+        showCurrent(); // a click on a number keeps the highlight where it was
+        return;
+    }
+    // The board goes there (or the menu opens); the highlight follows the
+    // board, never the click alone.
+    const chess::GamePath path = token->path;
+    const std::optional<std::size_t> ply = token->gamePly;
+    if (event->button() == Qt::LeftButton)
+        emit moveClicked(path, ply ? static_cast<int>(*ply) : 0);
+    else if (event->button() == Qt::RightButton && !path.steps.empty())
+        emit variationMenuRequested(path.steps, event->globalPosition().toPoint());
+    setFocus(Qt::MouseFocusReason);
+    showCurrent();
+}
+
+void MoveList::mouseMoveEvent(QMouseEvent *event) {
+    // A drag selects nothing: the highlight is the board's.
+    if (event->buttons() == Qt::NoButton)
+        QTableView::mouseMoveEvent(event);
+}
+
+void MoveList::setCurrent(const std::optional<chess::GamePath> &path) {
+    moves_->setCurrent(path);
+    showCurrent();
+}
+
+int MoveList::current() const {
+    const auto at = moves_->current();
+    if (!at)
+        return -1;
+    const MoveToken *t = moves_->tokenAt(moves_->cellOf(at->first, at->second), at->second);
+    return t && t->gamePly ? static_cast<int>(*t->gamePly) : -1;
+}
+
+void MoveList::showCurrent() {
+    const auto at = moves_->current();
+    if (!at) {
         selectionModel()->clearSelection();
         return;
     }
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    const QModelIndex index = moves_->cellOf(at->first, at->second);
+    // A variation's row is not selected, which would paint all of it: its
+    // delegate highlights the move alone.
+    selectionModel()->setCurrentIndex(index, moves_->isVariation(at->first) ? QItemSelectionModel::Clear
+                                                                            : QItemSelectionModel::ClearAndSelect);
     scrollTo(index);
 }
 

@@ -9,6 +9,7 @@
 #include "engine/game_analysis.h"
 #include "engine/review.h"
 #include "engine/uci.h"
+#include "logic/move_rows.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
@@ -16,6 +17,7 @@
 #include <QTableView>
 #include <QWidget>
 
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -24,8 +26,9 @@ namespace quorvane::ui {
 // The colour of a side's judgement marks, in the graph and in the move list.
 QColor sideColor(bool white);
 
-// One half-move of the move list: where it is in the game and how it is written.
-// Variations will add cells of their own, each with its path.
+// One half-move of the game's main line as the review names it: where it is in
+// the game and how it is written. (The move list's rows, variations and all,
+// come from logic/move_rows.)
 struct MoveCell {
     chess::GamePath path;
     QString san;
@@ -109,6 +112,8 @@ class GameGraph : public QWidget {
 public:
     explicit GameGraph(const ReviewModel &model, QWidget *parent = nullptr);
     void setMarked(std::optional<int> index);
+    // A sentence the accessible name ends with (the positions with no evaluation).
+    void setNote(const QString &note);
     int count() const { return model_.positions(); }
     int evaluated() const { return model_.evaluated(); }
     std::optional<engine::Score> evaluation(int index) const { return model_.score(index); }
@@ -132,31 +137,55 @@ private:
 
     const ReviewModel &model_;
     std::optional<int> marked_;
+    QString note_;
 };
 
-// The move list's table: a row per move number, White's and Black's half-moves
-// in their own columns. A cell's text is its move, its judgement mark and the
-// score after it ("Nf6? -1.2").
+// The move list's table, from the rows of the game's tree (logic/move_rows): a
+// main-line row has its move number and White's and Black's half-moves in
+// their own columns; a variation's row is one cell across, its text indented by
+// its depth. A main-line cell's text is its move, its judgement mark and the
+// score after it ("Nf6? -1.2"), for the game's own half-moves.
 class MoveTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Role { JudgementRole = Qt::UserRole + 1, MarkRole, SanRole, ScoreRole, WhiteRole, HalfMoveRole };
+    enum Role {
+        JudgementRole = Qt::UserRole + 1,
+        MarkRole,
+        SanRole,
+        ScoreRole,
+        WhiteRole,
+        HalfMoveRole,
+        DepthRole,        // a variation row's depth (set only on variation rows)
+        CurrentTokenRole, // a variation row: which of its moves is current, or -1
+    };
     explicit MoveTableModel(const ReviewModel &model, QObject *parent = nullptr);
+    void setRows(std::vector<MoveRow> rows);
+    const std::vector<MoveRow> &rows() const { return rows_; }
+    bool isVariation(int row) const;
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
-    // The cell of half-move k (1-based) and back; invalid / 0 where there is none.
+    // The cell that holds token of row (a variation row's one cell).
+    QModelIndex cellOf(int row, int token) const;
+    // The cell of the game's own half-move k (1-based), wherever it is; invalid
+    // where there is none.
     QModelIndex indexOf(int halfMove) const;
+    // The game's half-move in a main-line cell; 0 elsewhere.
     int halfMoveAt(const QModelIndex &index) const;
+    // The move in a cell: a main-line cell's, or a variation row's token-th.
+    const MoveToken *tokenAt(const QModelIndex &index, int token = 0) const;
+    // The cursor's move, as (row, token); nothing at the start or off the rows.
+    void setCurrent(const std::optional<chess::GamePath> &path);
+    std::optional<std::pair<int, int>> current() const;
 
 private:
-    void rebuild();
     const ReviewModel &model_;
-    int offset_ = 0; // 1 when Black plays first: White's first cell is empty
-    int firstMove_ = 1;
-    int halfMoves_ = 0;
+    std::vector<MoveRow> rows_;
+    std::map<int, std::pair<int, int>> cells_; // the game's half-move -> (row, token)
+    std::optional<chess::GamePath> currentPath_;
+    std::optional<std::pair<int, int>> current_;
 };
 
 class MoveList : public QTableView {
@@ -164,17 +193,35 @@ class MoveList : public QTableView {
 public:
     explicit MoveList(const ReviewModel &model, QWidget *parent = nullptr);
     MoveTableModel *moves() const { return moves_; }
-    // Highlights the cell of the half-move that led to position index (none at
-    // the start).
-    void setCurrent(int position);
-    int current() const { return current_; }
+    // Highlights the cursor's move wherever it is: its cell on the main line,
+    // the move itself in a variation's row.
+    void setCurrent(const std::optional<chess::GamePath> &path);
+    // The game's half-move highlighted; -1 for none or a move of the user's.
+    int current() const;
+    // How many characters a variation's row may hold at this width.
+    int rowChars() const;
+    // The move under a point of the viewport, and its place in a variation's row.
+    const MoveToken *moveAt(const QPoint &pos, int *tokenIndex = nullptr) const;
+    // Where token of row is drawn, in the viewport.
+    QRect moveRect(int row, int token) const;
 
 signals:
-    void positionClicked(int index);
+    // A click on a move; gamePly is the game's own half-move it is, or 0.
+    void moveClicked(const quorvane::chess::GamePath &path, int gamePly);
+    // A right-click on a move of the variation at steps.
+    void variationMenuRequested(const std::vector<quorvane::chess::PathStep> &steps, const QPoint &globalPos);
+    // The width changed so much that variation rows should be made again.
+    void rowCharsChanged();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void showCurrent();
     MoveTableModel *moves_;
-    int current_ = 0;
+    int lastRowChars_ = 0;
 };
 
 } // namespace quorvane::ui

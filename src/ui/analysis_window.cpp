@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -140,12 +141,17 @@ void AnalysisWindow::buildWidgets() {
     graphView_ = new GameGraph(*review_, this);
     connect(graphView_, &GameGraph::pointClicked, this, &AnalysisWindow::showPosition);
     moveList_ = new MoveList(*review_, this);
-    connect(moveList_, &MoveList::positionClicked, this, &AnalysisWindow::showPosition);
+    connect(moveList_, &MoveList::moveClicked, this, &AnalysisWindow::goToMove);
+    connect(moveList_, &MoveList::variationMenuRequested, this, &AnalysisWindow::variationMenu);
+    connect(moveList_, &MoveList::rowCharsChanged, this, &AnalysisWindow::showRows);
     lblMove_ = makeLabel(this, "lblMove");
     lblMove_->setWordWrap(true);
     lblMove_->setAccessibleName(QStringLiteral("Shown move"));
     lblMove_->setMinimumHeight(lblMove_->fontMetrics().lineSpacing() * 2);
     lblProgress_ = makeLabel(this, "lblProgress");
+    lblMissing_ = makeLabel(this, "lblMissing");
+    lblMissing_->setWordWrap(true);
+    lblMissing_->hide();
 
     auto *statusRow = new QHBoxLayout;
     statusRow->addWidget(lblStatus_, 1);
@@ -170,6 +176,7 @@ void AnalysisWindow::buildWidgets() {
     left->addLayout(live, 2);
     left->addWidget(buildReview());
     left->addWidget(graphView_, 3);
+    left->addWidget(lblMissing_);
     left->addWidget(lblMove_);
     auto *body = new QHBoxLayout;
     body->addLayout(left, 3);
@@ -282,6 +289,8 @@ void AnalysisWindow::startEngines() {
     connect(evaluator_, &GameEvaluator::evaluated, this,
             [this](int index, const std::optional<engine::PositionEval> &eval) {
                 engine::GameAnalysis &analysis = main_.core().Analysis();
+                if (!eval)
+                    showMissing(); // given up
                 if (!eval || index < 0 || static_cast<std::size_t>(index) >= analysis.size() ||
                     analysis.at(static_cast<std::size_t>(index)))
                     return;
@@ -338,7 +347,23 @@ void AnalysisWindow::restartEngines() {
         shownIndex_ = -1; // search the shown position again
     }
     evaluator_->resume();
+    showMissing();
     follow();
+}
+
+void AnalysisWindow::setGraphNodes(qint64 nodes) {
+    if (nodes <= 0 || nodes == options_.graphNodes)
+        return;
+    options_.graphNodes = nodes;
+    // Without an engine what the game holds stays: nothing could replace it.
+    if (!evaluator_)
+        return;
+    // The whole game is searched again at the new budget. Its searches are new
+    // ones, so no line of the old budget's is counted, and restartGraph drops
+    // the old budget's evaluations: until a position's new one comes the graph
+    // and the review leave it out.
+    evaluator_->setNodes(nodes);
+    restartGraph();
 }
 
 QString AnalysisWindow::engineProblem() const {
@@ -352,6 +377,16 @@ QString AnalysisWindow::engineProblem() const {
 void AnalysisWindow::engineFailed(const QString &message) {
     setStatus(message);
     cmdRestart_->show();
+    showMissing();
+}
+
+void AnalysisWindow::showMissing() {
+    const std::vector<std::size_t> missing = evaluator_ ? evaluator_->missing() : std::vector<std::size_t>{};
+    const QString text =
+        missing.empty() ? QString() : QString::fromStdString(engine::missingText(missing)) + QStringLiteral(": the engine stopped.");
+    lblMissing_->setText(text);
+    lblMissing_->setVisible(!text.isEmpty());
+    graphView_->setNote(text);
 }
 
 void AnalysisWindow::restartGraph() {
@@ -377,6 +412,12 @@ void AnalysisWindow::restartGraph() {
     for (const chess::Position &position : positions_)
         endings.push_back(endingOf(position));
     engine::GameAnalysis &analysis = core.Analysis();
+    if (evaluator_) {
+        // One budget at a time: evaluations made at another are searched again.
+        if (analysis.budget() != 0 && analysis.budget() != options_.graphNodes)
+            analysis.clearAll();
+        analysis.setBudget(options_.graphNodes);
+    }
     review_->reset(&analysis, std::move(cells), std::move(endings));
     if (!evaluator_)
         return;
@@ -390,6 +431,7 @@ void AnalysisWindow::restartGraph() {
         items.push_back(std::move(item));
     }
     evaluator_->evaluate(std::move(items));
+    showMissing();
 }
 
 void AnalysisWindow::reviewChanged() {
@@ -416,12 +458,16 @@ void AnalysisWindow::reviewChanged() {
     }
     const int count = review_->positions();
     const int known = review_->evaluated();
+    // The budget is said while an engine fills the graph; read-back figures have none.
+    const QString budget =
+        evaluator_ ? QStringLiteral(" at %1 nodes").arg(QLocale(QLocale::English).toString(options_.graphNodes))
+                   : QString();
     if (!evaluator_ && known == 0)
         lblProgress_->clear();
     else if (known >= count)
-        lblProgress_->setText(QStringLiteral("Graph: all %1 positions evaluated").arg(count));
+        lblProgress_->setText(QStringLiteral("Graph: all %1 positions evaluated%2").arg(count).arg(budget));
     else
-        lblProgress_->setText(QStringLiteral("Graph: %1 of %2 positions evaluated").arg(known).arg(count));
+        lblProgress_->setText(QStringLiteral("Graph: %1 of %2 positions evaluated%3").arg(known).arg(count).arg(budget));
     showMoveDetail();
 }
 
@@ -478,10 +524,19 @@ void AnalysisWindow::follow() {
         if (live_)
             live_->newGame();
     }
+    Variations &tried = main_.variations();
+    if (newGame || treeRevision_ != tried.TreeRevision())
+        showRows();
+    // The list highlights the cursor's move, on the game's moves or in a variation.
+    const chess::GameCursor *cursor = tried.Cursor();
+    const bool offRecord = tried.OffRecord();
+    if (cursor && (offRecord || static_cast<std::int64_t>(cursor->depth()) == core.GamePly()))
+        moveList_->setCurrent(cursor->path());
+    else
+        moveList_->setCurrent(std::nullopt);
     // A variation's position, tried on the board: the live figures follow it,
     // and the graph, which is the game's, marks nothing.
-    Variations &tried = main_.variations();
-    if (tried.OffRecord()) {
+    if (offRecord) {
         const std::optional<chess::Position> position = tried.BoardPosition();
         const std::string fen = position ? position->toFen() : std::string();
         if (!newGame && fen == shownVariationFen_)
@@ -504,7 +559,6 @@ void AnalysisWindow::follow() {
     cmdGoOn_->hide();
     if (index < 0 || static_cast<std::size_t>(index) >= positions_.size()) {
         graphView_->setMarked(std::nullopt);
-        moveList_->setCurrent(-1);
         livePosition_.reset();
         liveId_ = -1;
         if (live_)
@@ -518,7 +572,6 @@ void AnalysisWindow::follow() {
         return;
     }
     graphView_->setMarked(static_cast<int>(index));
-    moveList_->setCurrent(static_cast<int>(index));
     showMoveDetail();
     analyseLive(positions_[static_cast<std::size_t>(index)]);
 }
@@ -601,6 +654,46 @@ void AnalysisWindow::goOn() {
         return;
     liveUnbounded_ = true;
     liveId_ = live_->analyse(QString::fromStdString(livePosition_->toFen()));
+}
+
+void AnalysisWindow::showRows() {
+    Variations &tried = main_.variations();
+    const chess::Game *game = tried.Game();
+    treeRevision_ = tried.TreeRevision();
+    moveList_->moves()->setRows(game ? moveRows(*game, moves_, static_cast<std::size_t>(moveList_->rowChars()))
+                                     : std::vector<MoveRow>{});
+}
+
+void AnalysisWindow::goToMove(const chess::GamePath &path, int gamePly) {
+    // The game's own moves on its main line step the record as Next and Back
+    // do; anywhere else the cursor goes there.
+    if (path.onMainLine() && gamePly > 0 && static_cast<std::size_t>(gamePly) == path.played) {
+        showPosition(gamePly);
+        return;
+    }
+    main_.variations().GoTo(path);
+    main_.refresh();
+}
+
+void AnalysisWindow::variationMenu(const std::vector<chess::PathStep> &steps, const QPoint &globalPos) {
+    Variations &tried = main_.variations();
+    auto *menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("mnuVariation"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction *remove = menu->addAction(QStringLiteral("Delete Variation"), this, [this, steps] {
+        main_.variations().DeleteVariation(steps);
+        main_.refresh();
+    });
+    remove->setObjectName(QStringLiteral("mnuVariationDelete"));
+    // The game's own moves stay, even where a promotion made them a variation.
+    remove->setEnabled(tried.CanDeleteVariation(steps));
+    QAction *promote = menu->addAction(QStringLiteral("Promote to Main Line"), this, [this, steps] {
+        main_.variations().PromoteToMainLine(steps);
+        main_.refresh();
+    });
+    promote->setObjectName(QStringLiteral("mnuVariationPromote"));
+    // Not waiting here: the menu is open while the window goes on.
+    menu->popup(globalPos);
 }
 
 void AnalysisWindow::showPosition(int index) {

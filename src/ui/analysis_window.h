@@ -11,6 +11,7 @@
 // creates it on View > Analysis and tells it after every refresh. Nothing here
 // waits for an engine.
 
+#include "chess/game.h"
 #include "chess/position.h"
 #include "engine/uci.h"
 #include "platform/qt/uci_engine.h"
@@ -71,6 +72,10 @@ public:
     void setLines(int lines);
     // Goes on with a live search that paused at its bound.
     void goOn();
+    // View > Analysis Depth: the graph's node budget per position. Another
+    // budget searches the whole game again at it.
+    void setGraphNodes(qint64 nodes);
+    qint64 graphNodes() const { return options_.graphNodes; }
 
     // The engines, for tests; null when there is none.
     UciEngine *liveEngine() const { return live_.get(); }
@@ -100,7 +105,15 @@ private:
     // Starts the live figures for position (a final one is scored on the spot).
     void analyseLive(const chess::Position &position);
     void reviewChanged();
+    // Names the positions the graph's engines gave up, or cannot reach now.
+    void showMissing();
     void showMoveDetail();
+    // The move list's rows made again from the game with its variations.
+    void showRows();
+    // The move list's click: the board to that move.
+    void goToMove(const chess::GamePath &path, int gamePly);
+    // The right-click menu of a variation's move.
+    void variationMenu(const std::vector<chess::PathStep> &steps, const QPoint &globalPos);
     void goToJudged(bool white, int judgement);
 
     FrmChsMain &main_;
@@ -123,6 +136,7 @@ private:
     GameGraph *graphView_ = nullptr;
     MoveList *moveList_ = nullptr;
     QLabel *lblMove_ = nullptr;
+    QLabel *lblMissing_ = nullptr;
     QLabel *lblProgress_ = nullptr;
     // Per side (White, Black): accuracy, ACPL, and one button per judgement.
     std::array<QLabel *, 2> lblAccuracy_{};
@@ -130,6 +144,7 @@ private:
     std::array<std::array<QPushButton *, 3>, 2> cmdJudged_{};
 
     std::optional<std::uint64_t> gameRevision_; // lstFieldsList's, when the graph was set up
+    std::optional<std::uint64_t> treeRevision_; // the variations', when the move list's rows were made
     std::int64_t shownIndex_ = -1;              // the position the live figures are for
     std::string shownVariationFen_;             // or the variation's position, when not empty
     std::optional<chess::Position> livePosition_;

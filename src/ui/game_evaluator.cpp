@@ -7,7 +7,7 @@ namespace quorvane::ui {
 
 GameEvaluator::GameEvaluator(const QString &program, UciEngine::Options options, int engines, qint64 nodes,
                              QObject *parent)
-    : QObject(parent), pass_(nodes) {
+    : QObject(parent), nodes_(nodes), pass_(nodes) {
     pass_.evaluated = [this](std::size_t, std::size_t position) {
         emit evaluated(static_cast<int>(position), pass_.analysis(0).at(position));
         if (pass_.done())
@@ -57,6 +57,7 @@ int GameEvaluator::defaultEngines() {
 
 void GameEvaluator::evaluate(std::vector<Item> items) {
     pass_.clear();
+    pass_.setNodes(nodes_);
     for (auto &slot : engines_)
         slot->engine->newGame();
     std::vector<engine::PassPosition> positions;

@@ -42,6 +42,10 @@ public:
 
     // Starts over with these positions, telling the engines it is another game.
     void evaluate(std::vector<Item> items);
+    // The node budget from the next evaluate on; until then the running pass
+    // keeps its own, so one pass never mixes two budgets.
+    void setNodes(qint64 nodes) { nodes_ = nodes; }
+    qint64 nodes() const { return nodes_; }
     // Starts the failed engines again; their positions are searched anew.
     void resume();
     int count() const { return static_cast<int>(pass_.total()); }
@@ -51,6 +55,9 @@ public:
 
     int engineCount() const { return static_cast<int>(engines_.size()); }
     UciEngine *engine(int index) const { return engines_[static_cast<std::size_t>(index)]->engine.get(); }
+    // The positions the pass cannot evaluate now: given up after failed
+    // searches, and every one left while all its engines have failed.
+    std::vector<std::size_t> missing() const { return pass_.games() ? pass_.missing(0) : std::vector<std::size_t>{}; }
     // The first failed engine's message; empty while all work.
     QString problem() const;
 
@@ -72,6 +79,7 @@ private:
         }
     };
 
+    qint64 nodes_;
     engine::GamePass pass_;
     std::vector<std::unique_ptr<Slot>> engines_;
 };

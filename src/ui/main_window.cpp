@@ -530,7 +530,20 @@ void FrmChsMain::mnuAnalysis_Click() {
         analysis_->close();
         return;
     }
-    openAnalysis(AnalysisOptions{});
+    AnalysisOptions options;
+    options.graphNodes = analysisNodes_;
+    openAnalysis(options);
+}
+
+void FrmChsMain::setAnalysisNodes(qint64 nodes) {
+    if (nodes <= 0)
+        return;
+    analysisNodes_ = nodes;
+    for (qint64 budget : kAnalysisBudgets)
+        if (auto *choice = findChild<QAction *>(QStringLiteral("mnuAnalysisDepth%1").arg(budget)))
+            choice->setChecked(budget == nodes);
+    if (analysis_)
+        analysis_->setGraphNodes(nodes);
 }
 
 void FrmChsMain::setAnalysisLines(int lines) {

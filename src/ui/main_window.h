@@ -78,6 +78,10 @@ public:
     // View > Analysis Lines: how many best lines the live analysis shows.
     int analysisLines() const { return analysisLines_; }
     void setAnalysisLines(int lines);
+    // View > Analysis Depth: the whole-game pass's node budget per position.
+    static constexpr std::array<qint64, 3> kAnalysisBudgets{100000, 1000000, 5000000};
+    qint64 analysisNodes() const { return analysisNodes_; }
+    void setAnalysisNodes(qint64 nodes);
     // Edit > Paste Game: the game in the clipboard's text.
     void mnuPaste_Click();
 
@@ -201,6 +205,7 @@ private:
     ExportCommands *export_ = nullptr;
     QPointer<AnalysisWindow> analysis_;
     int analysisLines_ = 1;
+    qint64 analysisNodes_ = kAnalysisBudgets[0];
     bool syncingSelection_ = false;
     bool namesFlipped_ = false;
     bool built_ = false; // the constructor has run

@@ -12,6 +12,7 @@
 #include <QActionGroup>
 #include <QLabel>
 #include <QListView>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -64,6 +65,18 @@ void FrmChsMain::buildViewer() {
         choice->setChecked(n == analysisLines_);
         lineGroup->addAction(choice);
         connect(choice, &QAction::triggered, this, [this, n] { setAnalysisLines(n); });
+    }
+    QMenu *depth = view->addMenu(QStringLiteral("Analysis &Depth"));
+    depth->setObjectName(QStringLiteral("mnuAnalysisDepth"));
+    auto *depthGroup = new QActionGroup(depth);
+    for (qint64 nodes : kAnalysisBudgets) {
+        QAction *choice =
+            depth->addAction(QStringLiteral("%1 nodes").arg(QLocale(QLocale::English).toString(nodes)));
+        choice->setObjectName(QStringLiteral("mnuAnalysisDepth%1").arg(nodes));
+        choice->setCheckable(true);
+        choice->setChecked(nodes == analysisNodes_);
+        depthGroup->addAction(choice);
+        connect(choice, &QAction::triggered, this, [this, nodes] { setAnalysisNodes(nodes); });
     }
     // Straight before Help, whatever menus come before it.
     const auto *help = menuBar()->findChild<QMenu *>(QStringLiteral("mnuHelp"));

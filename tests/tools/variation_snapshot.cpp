@@ -1,7 +1,8 @@
 // Renders the main window in a variation tried on the board, beside the
 // Analysis window following it, into one PNG (the README's picture):
 //   variation_snapshot OUT.png RECORD HALF-MOVES MOVES [DEPTH]
-// MOVES are the tried moves in UCI, joined by commas ("c2c4,d5c4").
+// MOVES are the tried moves in UCI, joined by commas ("c2c4,d5c4"); "-" is a
+// step back (Left) and "+" one forward (Right), for nested variations.
 #include "board/board.h"
 #include "chess/position.h"
 #include "game/module1.h"
@@ -30,6 +31,10 @@ int main(int argc, char **argv) {
     window.openPath(argv[2]);
     window.stepBy(std::atoi(argv[3]));
     for (const QString &uci : QString::fromLatin1(argv[4]).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        if (uci == QLatin1String("-") || uci == QLatin1String("+")) {
+            window.stepBy(uci == QLatin1String("-") ? -1 : 1);
+            continue;
+        }
         const auto position = window.variations().BoardPosition();
         const auto move = position ? position->parseUci(uci.toStdString()) : std::nullopt;
         if (!move) {
@@ -46,7 +51,10 @@ int main(int argc, char **argv) {
     auto *depthLabel = analysis->findChild<QLabel *>(QStringLiteral("lblDepth"));
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < 120000 && depthLabel->text().mid(6).toInt() < depth)
+    auto *progress = analysis->findChild<QLabel *>(QStringLiteral("lblProgress"));
+    // The live figures at that depth, and the whole game's graph and review.
+    while (timer.elapsed() < 180000 &&
+           (depthLabel->text().mid(6).toInt() < depth || !progress->text().startsWith(QStringLiteral("Graph: all"))))
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
     // The title is drawn by the window manager, so it is written above the grab.
     const QPixmap main = window.grab();
