@@ -296,9 +296,11 @@ TEST(AnalysisWindow, AnalysisDepthSearchesTheGameAgainAtTheNewBudget) {
 
     ASSERT_TRUE(allDone("1,000,000")) << f.text("lblProgress").toStdString();
     EXPECT_EQ(searches("go nodes 1000000"), positions - finals);
-    for (std::size_t i = 0; i < analysis.size(); ++i)
-        if (analysis.at(i)->nodes != 0) // a final position is not searched
+    for (std::size_t i = 0; i < analysis.size(); ++i) {
+        if (analysis.at(i)->nodes != 0) { // a final position is not searched
             EXPECT_EQ(analysis.at(i)->nodes, 1000000) << "position " << i;
+        }
+    }
     EXPECT_EQ(analysis.budget(), 1000000);
 
     // Closed and opened again from the menu, the window keeps the budget and
@@ -344,7 +346,7 @@ TEST(AnalysisWindow, NamesThePositionsAFailedEngineGaveUp) {
     int presses = 0;
     for (; presses < 6 && missing->text() != gaveUp; ++presses) {
         QTest::mouseClick(restart, Qt::LeftButton);
-        QTest::qWaitFor([&] { return restart->isVisible() || missing->text() == gaveUp; }, 5000);
+        (void)QTest::qWaitFor([&] { return restart->isVisible() || missing->text() == gaveUp; }, 5000);
     }
     ASSERT_EQ(missing->text(), gaveUp);
     EXPECT_EQ(presses, 4);

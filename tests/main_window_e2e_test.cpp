@@ -160,7 +160,7 @@ TEST(MainWindowE2E, PlacementMenusAndStacking) {
                                   "&Exit\tCtrl+Q", "&Edit", "&Copy PGN\tCtrl+C", "Copy &Position (FEN)\tCtrl+Shift+C",
                                   "&Paste Game\tCtrl+V", "-", "&Delete Variation", "Pro&mote to Main Line", "&View",
                                   "&Flip Board	Ctrl+B [ ]", "Show &Last Move [x]", "Standard &Notation [ ]", "-", "Zoom &In	Ctrl++",
-                                  "Zoom &Out	Ctrl+-", "Actual &Size	Ctrl+0", "-", "&Analysis	F3", "Analysis &Lines", "&Help", "&Help	F1",
+                                  "Zoom &Out	Ctrl+-", "Actual &Size	Ctrl+0", "-", "&Analysis	F3", "Analysis &Lines", "Analysis &Depth", "&Help", "&Help	F1",
                                   "&Keys and Features",
                                   "&About Quorvane..."}));
     EXPECT_EQ(w.window.menuBar()->actions()[2]->menu()->objectName(), "mnuView");

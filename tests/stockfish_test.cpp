@@ -72,7 +72,7 @@ TEST(Stockfish, GraphOfAWholeGameFillsIn) {
     auto *graph = a.analysis->findChild<ui::GameGraph *>();
     ASSERT_EQ(graph->count(), 61);
     ASSERT_TRUE(QTest::qWaitFor([&] { return graph->evaluated() == graph->count(); }, 120000));
-    EXPECT_EQ(a.text("lblProgress"), "Graph: all 61 positions evaluated at 100,000 nodes");
+    EXPECT_EQ(a.text("lblProgress"), "Graph: all 61 positions evaluated at 20,000 nodes");
     for (int k = 0; k < graph->count(); ++k)
         EXPECT_TRUE(graph->evaluation(k)) << k;
     // The review has its figures once every position is known.
