@@ -55,6 +55,13 @@ struct AnalysisFixture {
         w.window.openAnalysis(options);
         analysis = w.window.analysisWindow();
     }
+    // Opens the window again with engines that log their commands to log.
+    void reopenLogging(const QString &log) {
+        qputenv("FAKE_UCI_LOG", log.toUtf8());
+        analysis->close();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w.window.analysisWindow() == nullptr; }, 2000));
+        open();
+    }
     int replyTimeoutMs_ = 5000;
     QString text(const char *label) { return analysis->findChild<QLabel *>(label)->text(); }
     ui::GameGraph *graph() { return analysis->findChild<ui::GameGraph *>(); }
@@ -254,10 +261,7 @@ TEST(AnalysisWindow, AnalysisDepthSearchesTheGameAgainAtTheNewBudget) {
     QTemporaryDir dir;
     const QString log = dir.filePath("engine.log");
     AnalysisFixture f("normal");
-    qputenv("FAKE_UCI_LOG", log.toUtf8());
-    f.analysis->close(); // engines that log from their start
-    ASSERT_TRUE(QTest::qWaitFor([&] { return f.w.window.analysisWindow() == nullptr; }, 2000));
-    f.open();
+    f.reopenLogging(log);
     const int positions = f.graph()->count();
     auto allDone = [&](const char *budget) {
         return QTest::qWaitFor(
@@ -318,6 +322,34 @@ TEST(AnalysisWindow, AnalysisDepthSearchesTheGameAgainAtTheNewBudget) {
               QStringLiteral("Graph: all %1 positions evaluated at 1,000,000 nodes").arg(positions));
     QTest::qWait(100);
     EXPECT_EQ(searches("go nodes 1000000"), before);
+    qunsetenv("FAKE_UCI_LOG");
+}
+
+// An analysis read from the game's [%eval] comments is shown as it is, with no
+// budget named and nothing searched; choosing a budget replaces all of it.
+TEST(AnalysisWindow, AnalysisDepthReplacesAnAnalysisReadFromTheGame) {
+    QTemporaryDir dir;
+    const QString pgn = dir.filePath("analysed.pgn");
+    std::ofstream(pgn.toStdString()) << "[Event \"?\"]\n\n{ [%eval 0.20] } 1. e4 { [%eval 0.30] } e5 { [%eval 0.25] } "
+                                        "2. Nf3 { [%eval 0.35] } *\n";
+    const QString log = dir.filePath("engine.log");
+    AnalysisFixture f("normal", pgn.toStdString());
+    f.reopenLogging(log);
+    EXPECT_EQ(f.graph()->evaluated(), 4);
+    EXPECT_EQ(f.text("lblProgress"), "Graph: all 4 positions evaluated");
+    EXPECT_EQ(f.graph()->evaluation(1)->centipawns, 30);
+    QTest::qWait(100);
+    const auto searches = [&] {
+        const auto lines = logLines(log);
+        return std::count_if(lines.begin(), lines.end(), [](const std::string &l) { return l.starts_with("go nodes"); });
+    };
+    EXPECT_EQ(searches(), 0);
+    f.w.window.setAnalysisNodes(1000000);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return f.text("lblProgress") == "Graph: all 4 positions evaluated at 1,000,000 nodes"; }, 5000))
+        << f.text("lblProgress").toStdString();
+    EXPECT_EQ(searches(), 4);
+    EXPECT_EQ(f.graph()->evaluation(1)->centipawns, -10) << "the engine's, not the comment's";
     qunsetenv("FAKE_UCI_LOG");
 }
 

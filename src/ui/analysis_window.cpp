@@ -359,10 +359,11 @@ void AnalysisWindow::setGraphNodes(qint64 nodes) {
     if (!evaluator_)
         return;
     // The whole game is searched again at the new budget. Its searches are new
-    // ones, so no line of the old budget's is counted, and restartGraph drops
-    // the old budget's evaluations: until a position's new one comes the graph
-    // and the review leave it out.
+    // ones, so no line of the old budget's is counted, and the old budget's
+    // evaluations go: until a position's new one comes the graph and the
+    // review leave it out.
     evaluator_->setNodes(nodes);
+    main_.core().Analysis().clearAll(); // read from the game's comments or not
     restartGraph();
 }
 
@@ -416,7 +417,10 @@ void AnalysisWindow::restartGraph() {
         // One budget at a time: evaluations made at another are searched again.
         if (analysis.budget() != 0 && analysis.budget() != options_.graphNodes)
             analysis.clearAll();
-        analysis.setBudget(options_.graphNodes);
+        // Evaluations read from the game's comments have no budget of their
+        // own; the engine only fills in what they lack.
+        if (analysis.budget() != 0 || analysis.known() == 0)
+            analysis.setBudget(options_.graphNodes);
     }
     review_->reset(&analysis, std::move(cells), std::move(endings));
     if (!evaluator_)
@@ -458,10 +462,11 @@ void AnalysisWindow::reviewChanged() {
     }
     const int count = review_->positions();
     const int known = review_->evaluated();
-    // The budget is said while an engine fills the graph; read-back figures have none.
+    // The budget is said when the engine made the figures; those read from the
+    // game's comments have none.
+    const std::int64_t nodes = main_.core().Analysis().budget();
     const QString budget =
-        evaluator_ ? QStringLiteral(" at %1 nodes").arg(QLocale(QLocale::English).toString(options_.graphNodes))
-                   : QString();
+        evaluator_ && nodes > 0 ? QStringLiteral(" at %1 nodes").arg(QLocale(QLocale::English).toString(nodes)) : QString();
     if (!evaluator_ && known == 0)
         lblProgress_->clear();
     else if (known >= count)
