@@ -274,6 +274,12 @@ TEST(MailText, HostileInputsCostAboutTheirSize) {
         {"base64 title", mime + "Content-Transfer-Encoding: base64\n\nOzE7VGl0bGU6\n", 0, 1},
         {"quoted-printable title", mime + "Content-Transfer-Encoding: quoted-printable\n\n=3BTi=\ntle: x\n", 0, 1},
         {"UTF-16 title", mime + "\n" + std::string(";\0T\0i\0t\0l\0e\0:\0", 14), 0, 1},
+        {"each form of title in a mailbox's messages, among empty ones",
+         Repeat("From a\n\n", 1000) + "From a\n" + mime + "Content-Transfer-Encoding: base64\n\nOzE7VGl0bGU6\n\n" +
+             Repeat("From a\n\n", 1000) + "From a\n" + mime + "\n" + game + "\nFrom a\n" + mime +
+             "Content-Transfer-Encoding: quoted-printable\n\n=3BTi=\ntle: x\n\nFrom a\n" + mime + "\n" +
+             std::string(";\0T\0i\0t\0l\0e\0:\0", 14) + "\n\nFrom a\n" + mime + "\n>From b\n;Ti\n>tle: x\n",
+         1, 4},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);

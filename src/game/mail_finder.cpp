@@ -182,10 +182,12 @@ std::size_t SkipBreak(std::string_view text, std::size_t i) {
 // Where needle first starts in text at or after from, line breaks allowed inside
 // it; npos when nowhere. In a mailbox's raw bytes (mailboxQuote) a ">" after a
 // break may stand inside it too: cutting the mailbox may remove one there.
+// Only starts before limit are looked for.
 std::size_t FindAcrossBreaks(std::string_view text, std::string_view needle, std::size_t from,
-                             bool mailboxQuote = false) {
-    for (std::size_t at = text.find(needle.front(), from); at != std::string_view::npos;
-         at = text.find(needle.front(), at + 1)) {
+                             bool mailboxQuote = false, std::size_t limit = std::string_view::npos) {
+    const std::string_view starts = text.substr(0, std::min(limit, text.size()));
+    for (std::size_t at = starts.find(needle.front(), from); at != std::string_view::npos;
+         at = starts.find(needle.front(), at + 1)) {
         std::size_t i = at + 1;
         std::size_t k = 1;
         for (; k < needle.size(); ++k, ++i) {
@@ -272,23 +274,37 @@ bool MayHoldTitle(std::string_view message) {
 // Where in a mailbox's raw bytes a ";Title:" may start, in any of the forms
 // MayHoldTitle knows, asked with offsets that only grow: each form is searched
 // for once through the bytes, whatever the number of messages.
+// Each form is looked for no further than the nearest start another form has
+// given, so a title near the top of a long message is not followed by a search
+// of the whole message for the rarer forms.
 class TitleStarts {
 public:
-    explicit TitleStarts(std::string_view bytes) : bytes_(bytes), next_(TitleNeedles().size(), kUnknown) {}
+    explicit TitleStarts(std::string_view bytes) : bytes_(bytes), forms_(TitleNeedles().size()) {}
     std::size_t operator()(std::size_t from) {
         std::size_t first = std::string_view::npos;
-        for (std::size_t i = 0; i < next_.size(); ++i) {
-            if (next_[i] == kUnknown || (next_[i] != std::string_view::npos && next_[i] < from))
-                next_[i] = FindAcrossBreaks(bytes_, TitleNeedles()[i], from, true);
-            first = std::min(first, next_[i]);
+        for (std::size_t i = 0; i < forms_.size(); ++i) {
+            Form &form = forms_[i];
+            if (form.found != std::string_view::npos && form.found < from) {
+                form.found = std::string_view::npos;
+                form.searched = from;
+            }
+            if (form.found == std::string_view::npos && form.searched < std::min(first, bytes_.size())) {
+                const std::size_t start = std::max(from, form.searched);
+                form.found = FindAcrossBreaks(bytes_, TitleNeedles()[i], start, true, first);
+                form.searched = form.found == std::string_view::npos ? std::min(first, bytes_.size()) : form.found;
+            }
+            first = std::min(first, form.found);
         }
         return first;
     }
 
 private:
-    static constexpr std::size_t kUnknown = std::string_view::npos - 1;
+    struct Form {
+        std::size_t found = std::string_view::npos; // a start, or none before searched
+        std::size_t searched = 0;
+    };
     std::string_view bytes_;
-    std::vector<std::size_t> next_;
+    std::vector<Form> forms_;
 };
 
 // The body of a message whose header has no MIME field of its own ("Content-"

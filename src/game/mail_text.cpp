@@ -286,6 +286,9 @@ namespace {
 // line end); then a copy, made from that line on, in scratch.
 std::string_view MailboxMessage(std::string_view bytes, MessageSpan span, std::string &scratch) {
     const std::string_view raw = bytes.substr(span.begin, span.end - span.begin);
+    // Most messages have neither, and need no look at their lines.
+    if (raw.find('\r') == std::string_view::npos && raw.find('>') == std::string_view::npos)
+        return raw;
     bool copying = false;
     std::size_t pos = 0;
     std::size_t lineStart = 0;
