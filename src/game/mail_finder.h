@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -95,7 +96,8 @@ private:
         std::uint32_t record = kNoRecord; // index in records_
         int moveLines = 0;
     };
-    std::vector<Entry> games_;
+    // In blocks: a million games are never moved to a larger array.
+    std::deque<Entry> games_;
     std::string texts_;
     std::vector<std::string> records_;
 };
