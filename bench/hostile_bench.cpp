@@ -5,7 +5,8 @@
 // memory is the whole process's. The floor beside each is a fresh process that
 // reads the same file into memory and nothing else.
 //
-//   hostile_bench [RUNS]           the table, RUNS runs of each (5)
+//   hostile_bench [RUNS [TEXT]]    the table, RUNS runs of each (5); with TEXT,
+//                                  only the inputs whose names hold it
 //   hostile_bench --run KIND FILE  one run (what the table starts)
 
 #include "cli/to_pgn.h"
@@ -179,10 +180,14 @@ std::vector<Case> Cases() {
 // Picks the first game, after the real chooser was made and laid out.
 struct FirstChooser : GameChooser {
     std::optional<std::size_t> Choose(const std::vector<GameChoice> &games) override {
+        return ChooseAmong(games.size(), [&](std::size_t index) { return games[index]; });
+    }
+    std::optional<std::size_t> ChooseAmong(std::size_t count,
+                                           const std::function<GameChoice(std::size_t)> &game) override {
         GameList list;
-        list.reserve(games.size());
-        for (const GameChoice &game : games)
-            list.add(game);
+        list.reserve(count);
+        for (std::size_t i = 0; i < count; ++i)
+            list.add(game(i));
         ui::GameListDialog dialog(list, QStringLiteral("file"), nullptr);
         dialog.show();
         QApplication::processEvents();
@@ -276,13 +281,15 @@ std::string Figure(const Spread &s, const char *unit, int decimals) {
     return text;
 }
 
-int Table(const char *self, int runs) {
+int Table(const char *self, int runs, const std::string &only) {
     const fs::path dir = fs::temp_directory_path() / ("quorvane-hostile-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     std::printf("| Input | Open: median (min-max) | Peak memory | Floor, reading the file: time | Floor: memory |\n");
     std::printf("| --- | --- | --- | --- | --- |\n");
     int index = 0;
     for (const Case &c : Cases()) {
+        if (std::string(c.name).find(only) == std::string::npos)
+            continue;
         const fs::path file = dir / ("case" + std::to_string(index++) + ".txt");
         {
             const std::string bytes = c.make();
@@ -314,5 +321,5 @@ int Table(const char *self, int runs) {
 int main(int argc, char *argv[]) {
     if (argc == 4 && std::string(argv[1]) == "--run")
         return quorvane::bench::RunOne(argv[2], argv[3]);
-    return quorvane::bench::Table(argv[0], argc > 1 ? std::atoi(argv[1]) : 5);
+    return quorvane::bench::Table(argv[0], argc > 1 ? std::atoi(argv[1]) : 5, argc > 2 ? argv[2] : "");
 }

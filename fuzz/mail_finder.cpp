@@ -13,6 +13,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -46,6 +48,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         QUORVANE_FUZZ_CHECK(game.moveLines >= 1);
         QUORVANE_FUZZ_CHECK(record.back() == '\n');
     }
+
+    // Cutting out only the messages around given places gives what the whole
+    // cut gives there: here every place, so every message that is not empty.
+    std::vector<std::pair<std::string, std::size_t>> cut, around;
+    quorvane::ForEachMessage(bytes, [&](std::string_view message, quorvane::MessageSpan span) {
+        if (span.begin < span.end)
+            cut.emplace_back(message, span.begin);
+    });
+    quorvane::ForEachMessageAround(
+        bytes, [&](std::size_t from) { return from < bytes.size() ? from : std::string::npos; },
+        [&](std::string_view message, quorvane::MessageSpan span) { around.emplace_back(message, span.begin); });
+    QUORVANE_FUZZ_CHECK(cut == around);
 
     quorvane::fuzz::Window w;
     LastChooser chooser;

@@ -181,6 +181,44 @@ std::string Quoted(const std::string &text) {
     return out;
 }
 
+// A UTF-8 part with no transfer encoding is handed over where it stands in the
+// message; the same part labelled Latin-1 goes through decoding and conversion.
+// The two must give the same text, to the byte, in every shape of message.
+TEST(MailParts, TextReadWhereItStandsIsTheDecodedText) {
+    auto shapes = [](const std::string &charset) {
+        const std::string type = "Content-Type: text/plain; charset=" + charset + "\n";
+        const std::string html = "Content-Type: text/html; charset=" + charset + "\n";
+        return std::vector<std::pair<std::string, std::string>>{
+            {"one part", "Subject: x\n" + type + "\n;Title: a\nline two\n"},
+            {"one part, CR LF", "Subject: x\r\n" + type.substr(0, type.size() - 1) + "\r\n\r\n;Title: a\r\nb\r\n"},
+            {"8bit", "Subject: x\n" + type + "Content-Transfer-Encoding: 8bit\n\nbody\n"},
+            {"two parts",
+             "Subject: x\nContent-Type: multipart/alternative; boundary=\"b\"\n\n--b\n" + type +
+                 "\nplain text\n\n--b\n" + html + "\n<p>html</p>\n--b--\n"},
+            {"an attached message",
+             "Subject: x\nContent-Type: multipart/mixed; boundary=\"b\"\n\n--b\n" + type + "\nouter\n--b\n"
+             "Content-Type: message/rfc822\n\nSubject: inner\n" + type + "\ninner text\n--b--\n"},
+            {"quoted-printable", "Subject: x\n" + type + "Content-Transfer-Encoding: quoted-printable\n\na=3Db\n"},
+        };
+    };
+    mail::GMimeMessageParser parser;
+    const auto utf8 = shapes("utf-8");
+    const auto latin1 = shapes("iso-8859-1");
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        SCOPED_TRACE(utf8[i].first);
+        const std::vector<MessageTextPart> borrowed = parser.TextParts(utf8[i].second);
+        const std::vector<MessageTextPart> decoded = parser.TextParts(latin1[i].second);
+        ASSERT_EQ(borrowed.size(), decoded.size());
+        ASSERT_FALSE(borrowed.empty());
+        for (std::size_t k = 0; k < borrowed.size(); ++k) {
+            EXPECT_EQ(borrowed[k].Text(), decoded[k].Text());
+            EXPECT_EQ(borrowed[k].html, decoded[k].html);
+            EXPECT_FALSE(decoded[k].borrowed);
+            EXPECT_EQ(borrowed[k].borrowed, utf8[i].first != "quoted-printable");
+        }
+    }
+}
+
 TEST(MailOpen, EveryShapeOfMessageReplaysAsTheRecordInside) {
     const std::string record = Record();
     const std::string utf8 = Latin1ToUtf8(record);

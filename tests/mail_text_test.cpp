@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <sys/resource.h>
 
 namespace quorvane {
@@ -52,6 +54,59 @@ TEST(MailText, MailboxIsCutAtFromLinesAfterAnEmptyLine) {
                                         "Subject: two\r\n\r\nbody two"}));
     // Not a mailbox: one message, byte for byte.
     EXPECT_EQ(SplitMailbox("Subject: x\r\n\r\n>From y"), (std::vector<std::string>{"Subject: x\r\n\r\n>From y"}));
+}
+
+// Cutting out only the messages around given places must give exactly the
+// messages the whole cut gives there, whatever the line ends and quoting.
+TEST(MailText, MessagesAroundPlacesAreThoseOfTheWholeCut) {
+    const char *pieces[] = {"From a", ">From b", ">>From c", "From ", "\n", "\n", "\r\n", "\r", "x", "X", " "};
+    std::mt19937 random(19);
+    for (int round = 0; round < 4000; ++round) {
+        std::string bytes = round % 5 == 0 ? "" : "From m";
+        const int count = static_cast<int>(random() % 30);
+        for (int i = 0; i < count; ++i)
+            bytes += pieces[random() % std::size(pieces)];
+        struct Given {
+            std::string message;
+            std::size_t begin, end;
+            bool operator==(const Given &) const = default;
+        };
+        std::vector<Given> every, withX, all, aroundX;
+        ForEachMessage(bytes, [&](std::string_view message, MessageSpan span) {
+            const Given given{std::string(message), span.begin, span.end};
+            if (span.begin < span.end)
+                every.push_back(given);
+            if (bytes.substr(span.begin, span.end - span.begin).find('X') != std::string::npos)
+                withX.push_back(given);
+        });
+        ForEachMessageAround(
+            bytes, [&](std::size_t from) { return from < bytes.size() ? from : std::string::npos; },
+            [&](std::string_view message, MessageSpan span) {
+                all.push_back({std::string(message), span.begin, span.end});
+            });
+        ForEachMessageAround(
+            bytes, [&](std::size_t from) { return bytes.find('X', from); },
+            [&](std::string_view message, MessageSpan span) {
+                aroundX.push_back({std::string(message), span.begin, span.end});
+            });
+        ASSERT_EQ(all, every) << testing::PrintToString(bytes);
+        ASSERT_EQ(aroundX, withX) << testing::PrintToString(bytes);
+    }
+}
+
+TEST(MailText, TitleLinesOnceQuotingIsRemoved) {
+    const struct {
+        const char *text;
+        bool title;
+    } rows[] = {
+        {";Title: x", true},          {"> ;Title: x", true},       {">> ;Title: x", true},
+        {"> > ;Title: x", true},      {">  ;Title: x", false},     {" ;Title: x", false},
+        {"x;Title: x", false},        {"a\r;Title: x", true},      {"a\r\n> ;Title: x", true},
+        {"a;Title:\n;Title:", true}, {"a;Title: > ;Title:", false}, {"", false},
+        {"a\n>x ;Title:", false},    {">\n;Title:", true},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(HasTitleLine(row.text), row.title) << testing::PrintToString(std::string(row.text));
 }
 
 TEST(MailText, QuotingIsRemoved) {
@@ -219,6 +274,12 @@ TEST(MailText, HostileInputsCostAboutTheirSize) {
         {"base64 title", mime + "Content-Transfer-Encoding: base64\n\nOzE7VGl0bGU6\n", 0, 1},
         {"quoted-printable title", mime + "Content-Transfer-Encoding: quoted-printable\n\n=3BTi=\ntle: x\n", 0, 1},
         {"UTF-16 title", mime + "\n" + std::string(";\0T\0i\0t\0l\0e\0:\0", 14), 0, 1},
+        {"each form of title in a mailbox's messages, among empty ones",
+         Repeat("From a\n\n", 1000) + "From a\n" + mime + "Content-Transfer-Encoding: base64\n\nOzE7VGl0bGU6\n\n" +
+             Repeat("From a\n\n", 1000) + "From a\n" + mime + "\n" + game + "\nFrom a\n" + mime +
+             "Content-Transfer-Encoding: quoted-printable\n\n=3BTi=\ntle: x\n\nFrom a\n" + mime + "\n" +
+             std::string(";\0T\0i\0t\0l\0e\0:\0", 14) + "\n\nFrom a\n" + mime + "\n>From b\n;Ti\n>tle: x\n",
+         1, 4},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);

@@ -3,6 +3,7 @@
 
 #include "chess/pgn_lexer.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace quorvane::chess::pgn {
@@ -50,6 +51,13 @@ void Lexer::skipSpace() {
         if (isSpace(c)) {
             lineStart_ = c == '\n';
             ++pos_;
+            // Empty lines eight at a time: a paste may be millions of them.
+            constexpr std::uint64_t kNewlines = 0x0A0A0A0A0A0A0A0AULL;
+            for (std::uint64_t word; c == '\n' && pos_ + sizeof word <= text_.size(); pos_ += sizeof word) {
+                std::memcpy(&word, text_.data() + pos_, sizeof word);
+                if (word != kNewlines)
+                    break;
+            }
         } else if (c == '\xEF' && text_.substr(pos_, 3) == kBom) {
             pos_ += 3;
         } else if (c == '%' && lineStart_) {

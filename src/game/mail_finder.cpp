@@ -179,20 +179,34 @@ std::size_t SkipBreak(std::string_view text, std::size_t i) {
     return i;
 }
 
-bool ContainsAcrossBreaks(std::string_view text, std::string_view needle) {
-    for (std::size_t at = text.find(needle.front()); at != std::string_view::npos;
-         at = text.find(needle.front(), at + 1)) {
+// Where needle first starts in text at or after from, line breaks allowed inside
+// it; npos when nowhere. In a mailbox's raw bytes (mailboxQuote) a ">" after a
+// break may stand inside it too: cutting the mailbox may remove one there.
+// Only starts before limit are looked for.
+std::size_t FindAcrossBreaks(std::string_view text, std::string_view needle, std::size_t from,
+                             bool mailboxQuote = false, std::size_t limit = std::string_view::npos) {
+    const std::string_view starts = text.substr(0, std::min(limit, text.size()));
+    for (std::size_t at = starts.find(needle.front(), from); at != std::string_view::npos;
+         at = starts.find(needle.front(), at + 1)) {
         std::size_t i = at + 1;
         std::size_t k = 1;
         for (; k < needle.size(); ++k, ++i) {
-            i = SkipBreak(text, i);
+            const std::size_t past = SkipBreak(text, i);
+            if (mailboxQuote && past != i && past < text.size() && text[past] == '>')
+                i = past + 1;
+            else
+                i = past;
             if (i >= text.size() || text[i] != needle[k])
                 break;
         }
         if (k == needle.size())
-            return true;
+            return at;
     }
-    return false;
+    return std::string_view::npos;
+}
+
+bool ContainsAcrossBreaks(std::string_view text, std::string_view needle) {
+    return FindAcrossBreaks(text, needle, 0) != std::string_view::npos;
 }
 
 // The base64 characters that ";Title:" becomes whatever bytes stand before it:
@@ -234,7 +248,7 @@ std::vector<std::string> Base64Titles() {
 // stands, in quoted-printable, in base64 at any of the three offsets, or in
 // UTF-16. A message without one holds no record and is never parsed, so a
 // mailbox of millions of empty messages costs no more than reading it.
-bool MayHoldTitle(std::string_view message) {
+const std::vector<std::string> &TitleNeedles() {
     static const std::vector<std::string> needles = [] {
         std::vector<std::string> list = {std::string(kTitle), "=3BTitle:", "=3bTitle:"};
         for (std::string &base64 : Base64Titles())
@@ -247,11 +261,51 @@ bool MayHoldTitle(std::string_view message) {
         list.push_back(utf16);
         return list;
     }();
-    for (const std::string &needle : needles)
+    return needles;
+}
+
+bool MayHoldTitle(std::string_view message) {
+    for (const std::string &needle : TitleNeedles())
         if (ContainsAcrossBreaks(message, needle))
             return true;
     return false;
 }
+
+// Where in a mailbox's raw bytes a ";Title:" may start, in any of the forms
+// MayHoldTitle knows, asked with offsets that only grow: each form is searched
+// for once through the bytes, whatever the number of messages.
+// Each form is looked for no further than the nearest start another form has
+// given, so a title near the top of a long message is not followed by a search
+// of the whole message for the rarer forms.
+class TitleStarts {
+public:
+    explicit TitleStarts(std::string_view bytes) : bytes_(bytes), forms_(TitleNeedles().size()) {}
+    std::size_t operator()(std::size_t from) {
+        std::size_t first = std::string_view::npos;
+        for (std::size_t i = 0; i < forms_.size(); ++i) {
+            Form &form = forms_[i];
+            if (form.found != std::string_view::npos && form.found < from) {
+                form.found = std::string_view::npos;
+                form.searched = from;
+            }
+            if (form.found == std::string_view::npos && form.searched < std::min(first, bytes_.size())) {
+                const std::size_t start = std::max(from, form.searched);
+                form.found = FindAcrossBreaks(bytes_, TitleNeedles()[i], start, true, first);
+                form.searched = form.found == std::string_view::npos ? std::min(first, bytes_.size()) : form.found;
+            }
+            first = std::min(first, form.found);
+        }
+        return first;
+    }
+
+private:
+    struct Form {
+        std::size_t found = std::string_view::npos; // a start, or none before searched
+        std::size_t searched = 0;
+    };
+    std::string_view bytes_;
+    std::vector<Form> forms_;
+};
 
 // The body of a message whose header has no MIME field of its own ("Content-"
 // anything): plain text in the transfer encoding it was written in, as the
@@ -276,8 +330,11 @@ std::optional<std::string_view> PlainBody(std::string_view message) {
 }
 
 std::vector<MessageTextPart> TextPartsOf(std::string_view message, MessageParser &parser) {
-    if (const std::optional<std::string_view> body = PlainBody(message))
+    if (const std::optional<std::string_view> body = PlainBody(message)) {
+        if (IsUtf8(*body))
+            return {{std::string(), false, true, *body}};
         return {{Utf8OrWindows1252(*body), false}};
+    }
     if (!ReasonableForParser(message))
         return {};
     return parser.TextParts(message);
@@ -294,8 +351,8 @@ bool GameOfMessage(std::string_view message, MessageParser &parser, bool keepRec
         for (const auto &part : parts) {
             if (part.html != html)
                 continue;
-            const std::string lines = html ? HtmlToText(part.text) : std::string();
-            const std::string_view text = html ? std::string_view(lines) : std::string_view(part.text);
+            const std::string lines = html ? HtmlToText(part.Text()) : std::string();
+            const std::string_view text = html ? std::string_view(lines) : part.Text();
             if (!HasTitleLine(text))
                 continue;
             titleSeen = true;
@@ -312,7 +369,9 @@ bool GameOfMessage(std::string_view message, MessageParser &parser, bool keepRec
 }
 
 void ScanMessages(std::string_view bytes, MessageParser &parser, bool keepRecords, MailScan &scan) {
-    ForEachMessage(bytes, [&](std::string_view message, MessageSpan span) {
+    // Only messages that may hold a title are cut out of a mailbox at all.
+    TitleStarts titles(bytes);
+    ForEachMessageAround(bytes, std::ref(titles), [&](std::string_view message, MessageSpan span) {
         FoundGame game;
         // The first game's record is kept: most files hold one.
         const bool keep = keepRecords || scan.games.empty();
@@ -332,6 +391,47 @@ std::string_view FirstLine(std::string_view text) {
 
 } // namespace
 
+FoundGame FoundGames::operator[](std::size_t index) const {
+    const Entry &entry = games_.at(index);
+    FoundGame game;
+    game.white.assign(texts_, entry.texts, entry.whiteBytes);
+    game.black.assign(texts_, entry.texts + entry.whiteBytes, entry.blackBytes);
+    game.date.assign(texts_, entry.texts + entry.whiteBytes + entry.blackBytes, entry.dateBytes);
+    if (entry.record != kNoRecord)
+        game.record = records_[entry.record];
+    game.moveLines = entry.moveLines;
+    game.message = entry.message;
+    return game;
+}
+
+void FoundGames::push_back(FoundGame game) {
+    Entry entry;
+    entry.message = game.message;
+    entry.texts = texts_.size();
+    // Each text is at most a record's 64 MiB.
+    entry.whiteBytes = static_cast<std::uint32_t>(game.white.size());
+    entry.blackBytes = static_cast<std::uint32_t>(game.black.size());
+    entry.dateBytes = static_cast<std::uint32_t>(game.date.size());
+    entry.moveLines = game.moveLines;
+    texts_.append(game.white).append(game.black).append(game.date);
+    if (!game.record.empty()) {
+        entry.record = static_cast<std::uint32_t>(records_.size());
+        records_.push_back(std::move(game.record));
+    }
+    games_.push_back(entry);
+}
+
+const std::string &FoundGames::record(std::size_t index) const {
+    static const std::string none;
+    const std::uint32_t at = games_.at(index).record;
+    return at == kNoRecord ? none : records_[at];
+}
+
+std::string FoundGames::takeRecord(std::size_t index) {
+    const std::uint32_t at = games_.at(index).record;
+    return at == kNoRecord ? std::string() : std::move(records_[at]);
+}
+
 std::vector<std::string> RecordLines(std::string_view text) {
     std::vector<std::string> lines;
     if (const std::optional<RecordSpan> span = FindRecord(text))
@@ -339,11 +439,33 @@ std::vector<std::string> RecordLines(std::string_view text) {
     return lines;
 }
 
+namespace {
+
+// Whether text[at] starts a line once the quoting NextUnquotedLine removes is
+// removed: only ">" and a space after each may stand between it and the line's
+// start. Looked at backwards over that quoting alone, so each look is short.
+bool StartsUnquotedLine(std::string_view text, std::size_t at) {
+    std::size_t start = at;
+    while (start > 0 && (text[start - 1] == '>' || text[start - 1] == ' '))
+        --start;
+    if (start > 0 && text[start - 1] != '\n' && text[start - 1] != '\r')
+        return false;
+    std::size_t i = start;
+    while (i < at && text[i] == '>') {
+        ++i;
+        if (i < at && text[i] == ' ')
+            ++i;
+    }
+    return i == at;
+}
+
+} // namespace
+
 bool HasTitleLine(std::string_view text) {
-    std::size_t pos = 0;
-    std::string_view line;
-    while (NextUnquotedLine(text, pos, line))
-        if (line.rfind(kTitle, 0) == 0)
+    // Found where it stands rather than line by line: a text of millions of
+    // empty lines costs one search.
+    for (std::size_t at = text.find(kTitle); at != std::string_view::npos; at = text.find(kTitle, at + 1))
+        if (StartsUnquotedLine(text, at))
             return true;
     return false;
 }
@@ -362,10 +484,10 @@ MailScan FindGames(std::string_view bytes, MessageParser &parser, bool keepRecor
 std::string RecordOf(const MailScan &scan, std::size_t index, MessageParser &parser) {
     if (index >= scan.games.size())
         return {};
-    const FoundGame &found = scan.games[index];
-    if (!found.record.empty() || scan.bytes.empty())
-        return found.record;
-    const std::string message = MessageAt(scan.bytes, found.message);
+    const std::string &kept = scan.games.record(index);
+    if (!kept.empty() || scan.bytes.empty())
+        return kept;
+    const std::string message = MessageAt(scan.bytes, scan.games[index].message);
     bool titleSeen = false;
     FoundGame game;
     GameOfMessage(message, parser, true, titleSeen, game);

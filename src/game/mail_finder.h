@@ -7,6 +7,8 @@
 #include "game/mail_text.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +20,12 @@ namespace quorvane {
 struct MessageTextPart {
     std::string text;
     bool html = false;
+    // Instead of text, for a part that needed no decoding: its bytes where they
+    // stand in the message given to the parser, valid while that message is.
+    // A body of 64 MiB is then not copied to be read.
+    bool borrowed = false;
+    std::string_view inMessage = {};
+    std::string_view Text() const { return borrowed ? inMessage : std::string_view(text); }
 };
 
 // Takes a message apart. Untrusted input: never throws, and gives what it could
@@ -45,6 +53,55 @@ struct FoundGame {
     MessageSpan message;
 };
 
+// The games a scan found, in file order. A mailbox may hold a million: each
+// game is a few numbers here, its texts in one shared buffer, and only the
+// records that were kept are strings of their own.
+class FoundGames {
+public:
+    std::size_t size() const { return games_.size(); }
+    bool empty() const { return games_.empty(); }
+    FoundGame operator[](std::size_t index) const;
+    FoundGame back() const { return (*this)[size() - 1]; }
+    void push_back(FoundGame game);
+    // The kept record of a game (empty when only its summary was kept), and the
+    // same handed over, so that a record of 64 MiB is not copied to be loaded.
+    const std::string &record(std::size_t index) const;
+    std::string takeRecord(std::size_t index);
+
+    class const_iterator {
+    public:
+        using value_type = FoundGame;
+        using difference_type = std::ptrdiff_t;
+        const_iterator(const FoundGames &games, std::size_t index) : games_(&games), index_(index) {}
+        FoundGame operator*() const { return (*games_)[index_]; }
+        const_iterator &operator++() { return ++index_, *this; }
+        bool operator!=(const const_iterator &other) const { return index_ != other.index_; }
+        bool operator==(const const_iterator &other) const { return index_ == other.index_; }
+
+    private:
+        const FoundGames *games_;
+        std::size_t index_;
+    };
+    const_iterator begin() const { return {*this, 0}; }
+    const_iterator end() const { return {*this, size()}; }
+
+private:
+    static constexpr std::uint32_t kNoRecord = UINT32_MAX;
+    struct Entry {
+        MessageSpan message;
+        std::uint64_t texts = 0; // White, Black and Date, one after another in texts_
+        std::uint32_t whiteBytes = 0;
+        std::uint32_t blackBytes = 0;
+        std::uint32_t dateBytes = 0;
+        std::uint32_t record = kNoRecord; // index in records_
+        int moveLines = 0;
+    };
+    // In blocks: a million games are never moved to a larger array.
+    std::deque<Entry> games_;
+    std::string texts_;
+    std::vector<std::string> records_;
+};
+
 struct MailScan {
     // The first line opens a message: the file is e-mail, and what it holds is
     // read as e-mail only, even when that is no record.
@@ -53,7 +110,7 @@ struct MailScan {
     // record follows it.
     bool titleSeen = false;
     // The first record of each message, in file order.
-    std::vector<FoundGame> games;
+    FoundGames games;
     // The scanned text, kept when several games were found without their
     // records, for RecordOf.
     std::string bytes;

@@ -286,6 +286,9 @@ namespace {
 // line end); then a copy, made from that line on, in scratch.
 std::string_view MailboxMessage(std::string_view bytes, MessageSpan span, std::string &scratch) {
     const std::string_view raw = bytes.substr(span.begin, span.end - span.begin);
+    // Most messages have neither, and need no look at their lines.
+    if (raw.find('\r') == std::string_view::npos && raw.find('>') == std::string_view::npos)
+        return raw;
     bool copying = false;
     std::size_t pos = 0;
     std::size_t lineStart = 0;
@@ -345,6 +348,84 @@ void ForEachMessage(std::string_view bytes, const MessageCallback &f) {
     }
     span.end = bytes.size();
     f(MailboxMessage(bytes, span, message), span);
+}
+
+namespace {
+
+constexpr std::string_view kSeparator = "From ";
+
+// Whether a mailbox's separator line starts at p: "From " at the start of a line
+// that follows an empty line, or of the mailbox. Lines end as NextMailLine ends
+// them, so this is what ForEachMessage finds, told from the bytes nearby.
+bool SeparatorAt(std::string_view bytes, std::size_t p) {
+    if (bytes.substr(p, kSeparator.size()) != kSeparator)
+        return false;
+    if (p == 0)
+        return true;
+    // The line end before p ("\n", "\r\n" or a lone "\r": bytes[p] is 'F').
+    std::size_t end;
+    if (bytes[p - 1] == '\n')
+        end = p >= 2 && bytes[p - 2] == '\r' ? p - 2 : p - 1;
+    else if (bytes[p - 1] == '\r')
+        end = p - 1;
+    else
+        return false;
+    // The line before is empty when its end is where it starts.
+    return end == 0 || bytes[end - 1] == '\n' || (bytes[end - 1] == '\r' && bytes[end] != '\n');
+}
+
+// The last separator at or before p, no earlier than known (a separator).
+std::size_t SeparatorBefore(std::string_view bytes, std::size_t p, std::size_t known) {
+    while (p > known) {
+        const void *f = ::memrchr(bytes.data() + known + 1, 'F', p - known);
+        if (!f)
+            break;
+        const auto at = static_cast<std::size_t>(static_cast<const char *>(f) - bytes.data());
+        if (SeparatorAt(bytes, at))
+            return at;
+        p = at - 1;
+    }
+    return known;
+}
+
+// The first separator at or after p, or the end of bytes.
+std::size_t SeparatorFrom(std::string_view bytes, std::size_t p) {
+    for (;; ++p) {
+        p = bytes.find(kSeparator, p);
+        if (p == std::string_view::npos)
+            return bytes.size();
+        if (SeparatorAt(bytes, p))
+            return p;
+    }
+}
+
+} // namespace
+
+void ForEachMessageAround(std::string_view bytes, const NextStart &nextStart, const MessageCallback &f) {
+    if (bytes.rfind(kSeparator, 0) != 0) {
+        if (nextStart(0) != std::string_view::npos)
+            ForEachMessage(bytes, f);
+        return;
+    }
+    std::string scratch;
+    std::size_t known = 0; // a separator no later than anything still to give
+    for (std::size_t from = 0, at; (at = nextStart(from)) != std::string_view::npos && at < bytes.size();) {
+        const std::size_t separator = SeparatorBefore(bytes, at, known);
+        std::size_t begin = separator;
+        std::string_view line;
+        NextMailLine(bytes, begin, line);
+        known = separator;
+        if (at < begin) {
+            // On the separator line itself, which belongs to no message.
+            from = begin;
+            continue;
+        }
+        const MessageSpan span{begin, SeparatorFrom(bytes, begin)};
+        f(MailboxMessage(bytes, span, scratch), span);
+        if (span.end == bytes.size())
+            return;
+        known = from = span.end;
+    }
 }
 
 std::string MessageAt(std::string_view bytes, MessageSpan span) {
@@ -447,6 +528,14 @@ namespace {
 
 // The end of the run of ASCII bytes that starts at text[i].
 std::size_t AsciiRun(std::string_view text, std::size_t i) {
+    // Eight bytes at a time while none has its high bit set: a record of 64 MiB
+    // is nearly all ASCII.
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    for (std::uint64_t word; i + sizeof word <= text.size(); i += sizeof word) {
+        std::memcpy(&word, text.data() + i, sizeof word);
+        if (word & kHighBits)
+            break;
+    }
     while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80)
         ++i;
     return i;

@@ -38,6 +38,15 @@ struct MessageSpan {
 };
 using MessageCallback = std::function<void(std::string_view message, MessageSpan span)>;
 void ForEachMessage(std::string_view bytes, const MessageCallback &f);
+// ForEachMessage for only the messages where something looked for may start:
+// nextStart(from) gives the first offset of bytes at or after from where it may
+// (std::string_view::npos when nowhere), found in the bytes as they stand. Only
+// the messages around those offsets are cut out: the rest of a mailbox is never
+// split into lines, so millions of messages that cannot hold it cost the search
+// alone. Every message ForEachMessage gives that holds such an offset is given,
+// the same.
+using NextStart = std::function<std::size_t(std::size_t from)>;
+void ForEachMessageAround(std::string_view bytes, const NextStart &nextStart, const MessageCallback &f);
 // The message at span of bytes once more, as ForEachMessage gave it.
 std::string MessageAt(std::string_view bytes, MessageSpan span);
 // The messages of bytes, as ForEachMessage gives them.

@@ -155,7 +155,7 @@ private:
     bool OpenMailFile(const std::string &path);
     // Loads a game found in e-mail, or the "Invalid File" box for none; a
     // mailbox's several games go through the chooser first.
-    void LoadFoundGame(const std::string &path, const MailScan &scan);
+    void LoadFoundGame(const std::string &path, MailScan scan);
     // Loads record through the designed reader and loader as if it were the
     // file at path.
     void LoadRecordText(const std::string &path, std::string record);

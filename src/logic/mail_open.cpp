@@ -37,10 +37,10 @@ std::optional<std::string> PastedText(Clipboard &clipboard, MessageBox &box) {
 bool ChsMain::OpenMailFile(const std::string &path) {
     // Only the summaries are kept of a mailbox's games; the one chosen is decoded
     // again when it opens.
-    const std::optional<MailScan> scan = ScanMailFile(m_.FileSystemObject(), path, *MailParser, false);
+    std::optional<MailScan> scan = ScanMailFile(m_.FileSystemObject(), path, *MailParser, false);
     if (!scan)
         return false;
-    LoadFoundGame(path, *scan);
+    LoadFoundGame(path, std::move(*scan));
     return true;
 }
 
@@ -59,22 +59,24 @@ void ChsMain::PasteGame(const std::string &text) {
         box_.Show("Nothing was pasted: " + MailFailure + ".", vbOKOnly, kPasteTitle);
         return;
     }
-    LoadFoundGame(kPastedName, scan);
+    LoadFoundGame(kPastedName, std::move(scan));
 }
 
-void ChsMain::LoadFoundGame(const std::string &path, const MailScan &scan) {
+void ChsMain::LoadFoundGame(const std::string &path, MailScan scan) {
     MailFailure.clear();
     std::size_t chosen = 0;
     if (scan.games.size() > 1) {
         if (!Chooser)
             return;
-        std::vector<GameChoice> choices;
-        for (const auto &game : scan.games)
-            choices.push_back({chess::windows1252ToUtf8(game.date), chess::windows1252ToUtf8(game.white),
-                               chess::windows1252ToUtf8(game.black), game.moveLines});
+        // The list is given one game at a time: no second copy of a million
+        // summaries.
         std::optional<std::size_t> picked;
         try {
-            picked = Chooser->Choose(choices);
+            picked = Chooser->ChooseAmong(scan.games.size(), [&](std::size_t index) {
+                const FoundGame game = scan.games[index];
+                return GameChoice{chess::windows1252ToUtf8(game.date), chess::windows1252ToUtf8(game.white),
+                                  chess::windows1252ToUtf8(game.black), game.moveLines};
+            });
         } catch (const std::exception &) {
         }
         // Cancelled: the game on the board stays as it was.
@@ -89,12 +91,17 @@ void ChsMain::LoadFoundGame(const std::string &path, const MailScan &scan) {
         m_.strCountFailure = MailFailure;
         return;
     }
+    if (scan.games.size() == 1) {
+        LoadRecordText(path, scan.games.takeRecord(0));
+        ShowNotation();
+        return;
+    }
     LoadRecordText(path, RecordOf(scan, chosen, *MailParser));
-    if (scan.games.size() > 1) {
+    {
         // Ctrl+Page Down and Up go on through the mailbox's other games.
         GameSource source;
         source.path = path;
-        source.mail = std::make_shared<const MailScan>(scan);
+        source.mail = std::make_shared<const MailScan>(std::move(scan));
         source.current = chosen;
         source_ = std::move(source);
         sourceRevision_ = lstFieldsList.Revision();

@@ -42,14 +42,13 @@ bool ChsMain::OpenPgnFile(const std::string &path) {
     if (index.size() > 1) {
         if (!Chooser)
             return true;
-        std::vector<GameChoice> choices;
-        choices.reserve(index.size());
-        for (const chess::GameSummary &game : index)
-            choices.push_back(
-                {game.date, game.white, game.black, MovesOf(game.plies), game.result, game.event, game.round, game.eco});
         std::optional<std::size_t> picked;
         try {
-            picked = Chooser->Choose(choices);
+            picked = Chooser->ChooseAmong(index.size(), [&](std::size_t i) {
+                const chess::GameSummary &game = index[i];
+                return GameChoice{game.date,  game.white, game.black, MovesOf(game.plies),
+                                  game.result, game.event, game.round, game.eco};
+            });
         } catch (const std::exception &) {
         }
         // Cancelled: the game on the board stays as it was.

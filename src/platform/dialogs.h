@@ -3,6 +3,7 @@
 // windows get the Qt versions, tests get scripted ones.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -103,6 +104,17 @@ public:
     // Modal. The index of the chosen game, or std::nullopt when the user
     // cancelled.
     virtual std::optional<std::size_t> Choose(const std::vector<GameChoice> &games) = 0;
+    // The same for count games that game(index) gives one at a time, in order,
+    // each once: a list of a million games need not be held twice. Unless a
+    // chooser takes them so, they are gathered for Choose.
+    virtual std::optional<std::size_t> ChooseAmong(std::size_t count,
+                                                   const std::function<GameChoice(std::size_t)> &game) {
+        std::vector<GameChoice> games;
+        games.reserve(count);
+        for (std::size_t i = 0; i < count; ++i)
+            games.push_back(game(i));
+        return Choose(games);
+    }
 };
 
 } // namespace quorvane

@@ -162,41 +162,44 @@ private:
     std::int64_t total_ = 0;
 };
 
+// Shares the text it reads: a record served under a path is opened for each
+// pass over it, and a record of 64 MiB is not copied for each.
 class MemoryTextStream : public TextStream {
 public:
-    explicit MemoryTextStream(std::string text) : text_(std::move(text)) {}
-    bool AtEndOfStream() override { return pos_ >= text_.size(); }
+    explicit MemoryTextStream(std::shared_ptr<const std::string> text) : text_(std::move(text)) {}
+    bool AtEndOfStream() override { return pos_ >= text_->size(); }
     std::string ReadLine() override {
         if (AtEndOfStream())
             throw PlatformError("Input past end of file");
-        std::size_t end = text_.find('\n', pos_);
-        const std::size_t next = end == std::string::npos ? text_.size() : end + 1;
+        const std::string &text = *text_;
+        std::size_t end = text.find('\n', pos_);
+        const std::size_t next = end == std::string::npos ? text.size() : end + 1;
         if (end == std::string::npos)
-            end = text_.size();
-        if (end > pos_ && text_[end - 1] == '\r')
+            end = text.size();
+        if (end > pos_ && text[end - 1] == '\r')
             --end;
-        std::string line = text_.substr(pos_, end - pos_);
+        std::string line = text.substr(pos_, end - pos_);
         pos_ = next;
         return line;
     }
 
 private:
-    std::string text_;
+    std::shared_ptr<const std::string> text_;
     std::size_t pos_ = 0;
 };
 
 } // namespace
 
 std::unique_ptr<TextStream> OpenMemoryText(std::string text) {
-    return std::make_unique<MemoryTextStream>(std::move(text));
+    return std::make_unique<MemoryTextStream>(std::make_shared<const std::string>(std::move(text)));
 }
 
 OverlayFileSystem::OverlayFileSystem(std::unique_ptr<FileSystem> base, std::string path, std::string text)
-    : base_(std::move(base)), path_(std::move(path)), text_(std::move(text)) {}
+    : base_(std::move(base)), path_(std::move(path)), text_(std::make_shared<const std::string>(std::move(text))) {}
 
 std::unique_ptr<TextStream> OverlayFileSystem::OpenTextFile(const std::string &path) {
     if (path == path_)
-        return OpenMemoryText(text_);
+        return std::make_unique<MemoryTextStream>(text_);
     if (!base_)
         throw PlatformError("Cannot open " + path);
     return base_->OpenTextFile(path);

@@ -83,7 +83,7 @@ public:
 private:
     std::unique_ptr<FileSystem> base_;
     std::string path_;
-    std::string text_;
+    std::shared_ptr<const std::string> text_;
 };
 
 } // namespace quorvane

@@ -182,10 +182,15 @@ std::optional<std::size_t> GameListDialog::chosen() const {
 }
 
 std::optional<std::size_t> QtGameChooser::Choose(const std::vector<GameChoice> &games) {
+    return ChooseAmong(games.size(), [&](std::size_t index) { return games[index]; });
+}
+
+std::optional<std::size_t> QtGameChooser::ChooseAmong(std::size_t count,
+                                                      const std::function<GameChoice(std::size_t)> &game) {
     GameList list;
-    list.reserve(games.size());
-    for (const GameChoice &game : games)
-        list.add(game);
+    list.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        list.add(game(i));
     GameListDialog dialog(list, QStringLiteral("file"), parent_);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;

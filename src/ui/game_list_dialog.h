@@ -67,6 +67,8 @@ class QtGameChooser : public GameChooser {
 public:
     explicit QtGameChooser(QWidget *parent) : parent_(parent) {}
     std::optional<std::size_t> Choose(const std::vector<GameChoice> &games) override;
+    std::optional<std::size_t> ChooseAmong(std::size_t count,
+                                           const std::function<GameChoice(std::size_t)> &game) override;
 
 private:
     QWidget *parent_;
