@@ -14,6 +14,9 @@ namespace {
 // bytes are not UTF-8), at most kSummaryFieldBytes, never cut inside a
 // character.
 std::string summaryField(std::string_view raw) {
+    // Most values: short, no escapes, ASCII or UTF-8 already.
+    if (raw.size() <= kSummaryFieldBytes && raw.find('\\') == std::string_view::npos && pgn::isValidUtf8(raw))
+        return std::string(raw);
     const bool cutRaw = raw.size() > kSummaryFieldBytes * 2;
     if (cutRaw)
         raw = raw.substr(0, kSummaryFieldBytes * 2);

@@ -8,6 +8,7 @@
 #include "platform/errors.h"
 #include "platform/mapped_file.h"
 
+#include <charconv>
 #include <memory>
 #include <optional>
 
@@ -27,10 +28,25 @@ std::unique_ptr<MappedFile> mapPgn(const std::string &path) {
 }
 
 // A field of a line: tabs and line breaks would break the columns.
+void field(std::string &line, std::string_view text) {
+    line += '\t';
+    const std::size_t at = line.size();
+    line += text;
+    for (std::size_t i = at; i < line.size(); ++i)
+        if (static_cast<unsigned char>(line[i]) < 0x20 || line[i] == 0x7F)
+            line[i] = ' ';
+}
+
+void number(std::string &line, std::int64_t value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    line.append(digits, end);
+}
+
 void field(std::ostream &out, std::string_view text) {
-    out << '\t';
-    for (const char c : text)
-        out << (static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? ' ' : c);
+    std::string line;
+    field(line, text);
+    out << line;
 }
 
 std::string tagOr(const chess::Game &game, std::string_view name) {
@@ -44,13 +60,22 @@ int listGames(const std::vector<std::string> &paths, std::ostream &out, std::ost
     int status = 0;
     for (const std::string &path : paths) {
         if (const auto file = mapPgn(path)) {
+            // A chunk's lines are made in one buffer and written at once: a
+            // stream's per-character cost would be most of the listing.
+            std::string lines;
             chess::indexPgnGames(file->bytes(), [&](std::vector<chess::GameSummary> &&chunk, std::uint64_t) {
+                lines.clear();
                 for (const chess::GameSummary &g : chunk) {
-                    out << path << '\t' << g.number;
+                    lines += path;
+                    lines += '\t';
+                    number(lines, static_cast<std::int64_t>(g.number));
                     for (const std::string *f : {&g.white, &g.black, &g.result, &g.date, &g.event, &g.eco})
-                        field(out, *f);
-                    out << '\t' << g.plies << '\n';
+                        field(lines, *f);
+                    lines += '\t';
+                    number(lines, g.plies);
+                    lines += '\n';
                 }
+                out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
                 return true;
             });
             continue;
