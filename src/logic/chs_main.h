@@ -167,6 +167,9 @@ private:
         std::vector<std::pair<std::uint64_t, std::uint64_t>> spans; // offset, length
         std::shared_ptr<const MailScan> mail;
         std::size_t current = 0;
+        // More games may follow the spans: a game of a database may be chosen
+        // while the list is still scanning the file.
+        bool partial = false;
         std::size_t size() const { return mail ? mail->games.size() : spans.size(); }
     };
     // Opens path as PGN when its content is PGN (logic/pgn_open.cpp); false

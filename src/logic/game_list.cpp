@@ -48,6 +48,46 @@ std::string_view Cut(std::string_view text, std::size_t max) {
 
 } // namespace
 
+GameChoice ChoiceOf(const chess::GameSummary &game) {
+    // The list counts moves, as the designed chooser counts record lines.
+    const int moves = game.plies < 0 ? 0 : static_cast<int>((game.plies + 1) / 2);
+    return {game.date, game.white, game.black, moves, game.result, game.event, game.round, game.eco};
+}
+
+std::size_t GameList::keptOf(GameList &games) const {
+    games.keep_.assign(games.rows_.size(), true);
+    if (words_.empty())
+        return games.rows_.size();
+    std::size_t kept = 0;
+    for (std::size_t game = 0; game < games.rows_.size(); ++game) {
+        games.keep_[game] = games.matches(game, words_);
+        kept += games.keep_[game] ? 1 : 0;
+    }
+    return kept;
+}
+
+void GameList::append(GameList &&games) {
+    const auto first = static_cast<std::uint32_t>(rows_.size());
+    const std::uint64_t textBase = texts_.size();
+    const std::uint64_t keyBase = keys_.size();
+    texts_ += games.texts_;
+    keys_ += games.keys_;
+    rows_.reserve(rows_.size() + games.rows_.size());
+    for (Row row : games.rows_) {
+        row.text += textBase;
+        row.key += keyBase;
+        rows_.push_back(row);
+    }
+    for (std::uint32_t game = 0; game < games.rows_.size(); ++game) {
+        const bool kept = game < games.keep_.size() && games.keep_[game];
+        order_.push_back(first + game);
+        keep_.push_back(kept);
+        if (kept)
+            shown_.push_back(first + game);
+    }
+    games = GameList();
+}
+
 void GameList::reserve(std::size_t games) {
     rows_.reserve(games);
     order_.reserve(games);

@@ -7,6 +7,7 @@
 
 #include "chess/pgn_index.h"
 #include "chess/pgn_reader.h"
+#include "logic/game_list.h"
 #include "platform/mapped_file.h"
 
 #include <algorithm>
@@ -21,9 +22,20 @@ namespace {
 constexpr std::size_t kSniffBytes = 64 * 1024;
 constexpr const char *kOpenTitle = "Open";
 
-int MovesOf(std::int64_t plies) { return plies < 0 ? 0 : static_cast<int>((plies + 1) / 2); }
-
 } // namespace
+
+std::optional<std::size_t> GameChooser::ChoosePgn(std::string_view bytes, std::vector<Span> &spans) {
+    const std::vector<chess::GameSummary> index = chess::indexPgnGames(bytes);
+    std::vector<GameChoice> choices;
+    choices.reserve(index.size());
+    spans.clear();
+    spans.reserve(index.size());
+    for (const chess::GameSummary &game : index) {
+        choices.push_back(ChoiceOf(game));
+        spans.emplace_back(game.offset, game.length);
+    }
+    return Choose(choices);
+}
 
 bool ChsMain::OpenPgnFile(const std::string &path) {
     std::optional<MappedFile> file;
@@ -33,37 +45,33 @@ bool ChsMain::OpenPgnFile(const std::string &path) {
         // Unreadable: the record reader fails on it the designed way.
         return false;
     }
-    if (!chess::looksLikePgn(file->bytes().substr(0, kSniffBytes)))
+    const std::string_view bytes = file->bytes();
+    if (!chess::looksLikePgn(bytes.substr(0, kSniffBytes)))
         return false;
-    const std::vector<chess::GameSummary> index = chess::indexPgnGames(file->bytes());
-    if (index.empty())
+    // The first two games tell a game from a database; a database's index is
+    // the chooser's to build, so that a window can show it as it grows.
+    const std::vector<chess::PgnGameSpan> firstTwo = chess::firstPgnGames(bytes, 2);
+    if (firstTwo.empty())
         return false;
-    std::size_t chosen = 0;
-    if (index.size() > 1) {
+    GameSource source;
+    source.path = path;
+    if (firstTwo.size() == 1) {
+        source.spans.emplace_back(firstTwo[0].offset, firstTwo[0].length);
+    } else {
         if (!Chooser)
             return true;
-        std::vector<GameChoice> choices;
-        choices.reserve(index.size());
-        for (const chess::GameSummary &game : index)
-            choices.push_back(
-                {game.date, game.white, game.black, MovesOf(game.plies), game.result, game.event, game.round, game.eco});
+        source.partial = true;
         std::optional<std::size_t> picked;
         try {
-            picked = Chooser->Choose(choices);
+            picked = Chooser->ChoosePgn(bytes, source.spans);
         } catch (const std::exception &) {
         }
         // Cancelled: the game on the board stays as it was.
-        if (!picked || *picked >= index.size())
+        if (!picked || *picked >= source.spans.size())
             return true;
-        chosen = *picked;
+        source.current = *picked;
     }
-    GameSource source;
-    source.path = path;
-    source.spans.reserve(index.size());
-    for (const chess::GameSummary &game : index)
-        source.spans.push_back({game.offset, game.length});
-    source.current = chosen;
-    LoadPgnSpan(file->bytes(), std::move(source));
+    LoadPgnSpan(bytes, std::move(source));
     return true;
 }
 
@@ -111,9 +119,11 @@ bool ChsMain::OpenAdjacentGame(int step) {
     if (!source_ || sourceRevision_ != lstFieldsList.Revision())
         return false;
     const auto next = static_cast<std::int64_t>(source_->current) + step;
-    if (next < 0 || next >= static_cast<std::int64_t>(source_->size()))
+    if (next < 0)
         return false;
     GameSource source = *source_;
+    if (next >= static_cast<std::int64_t>(source_->size()) && (source.mail || source.path == "(pasted)" || !source.partial))
+        return false;
     source.current = static_cast<std::size_t>(next);
     if (source.mail) {
         if (!MailParser)
@@ -132,6 +142,17 @@ bool ChsMain::OpenAdjacentGame(int step) {
     } catch (const std::exception &) {
         box_.Show("The file cannot be read any more: open it again.", vbOKOnly, kOpenTitle);
         return false;
+    }
+    if (source.current >= source.spans.size()) {
+        // A game was chosen before the list had scanned the whole file: the
+        // next game is found after the last one known.
+        const auto [offset, length] = source.spans.back();
+        const std::optional<chess::PgnGameSpan> after = chess::pgnGameAfter(file->bytes(), offset + length);
+        if (!after) {
+            source_->partial = false;
+            return false;
+        }
+        source.spans.emplace_back(after->offset, after->length);
     }
     return LoadPgnSpan(file->bytes(), std::move(source));
 }

@@ -3,8 +3,11 @@
 // windows get the Qt versions, tests get scripted ones.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quorvane {
@@ -103,6 +106,16 @@ public:
     // Modal. The index of the chosen game, or std::nullopt when the user
     // cancelled.
     virtual std::optional<std::size_t> Choose(const std::vector<GameChoice> &games) = 0;
+
+    // Where a game lies in its file: offset and length.
+    using Span = std::pair<std::uint64_t, std::uint64_t>;
+    // Modal, for the bytes of a PGN database (alive until it returns): the
+    // index of the chosen game, or std::nullopt. spans gets where each game
+    // found lies: every game of the file, or the first ones only when a game
+    // was chosen before the whole file was scanned. A window scans the file
+    // while it shows the games found so far; this one scans it first and asks
+    // Choose (logic/pgn_open.cpp).
+    virtual std::optional<std::size_t> ChoosePgn(std::string_view bytes, std::vector<Span> &spans);
 };
 
 } // namespace quorvane
