@@ -72,7 +72,6 @@ void GameList::append(GameList &&games) {
     const std::uint64_t keyBase = keys_.size();
     texts_ += games.texts_;
     keys_ += games.keys_;
-    rows_.reserve(rows_.size() + games.rows_.size());
     for (Row row : games.rows_) {
         row.text += textBase;
         row.key += keyBase;
