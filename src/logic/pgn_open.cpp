@@ -38,9 +38,14 @@ std::optional<std::size_t> GameChooser::ChoosePgn(std::string_view bytes, std::v
 }
 
 bool ChsMain::OpenPgnFile(const std::string &path) {
-    std::optional<MappedFile> file;
+    // The database kept mapped for the game on the board is let go before
+    // another file is read, not while that file's game opens; Ctrl+Page Down
+    // then maps it again.
+    if (source_)
+        source_->file.reset();
+    std::shared_ptr<const MappedFile> file;
     try {
-        file.emplace(path);
+        file = std::make_shared<const MappedFile>(path);
     } catch (const std::exception &) {
         // Unreadable: the record reader fails on it the designed way.
         return false;
@@ -61,6 +66,7 @@ bool ChsMain::OpenPgnFile(const std::string &path) {
         if (!Chooser)
             return true;
         source.partial = true;
+        source.file = file;
         std::optional<std::size_t> picked;
         try {
             picked = Chooser->ChoosePgn(bytes, source.spans);
@@ -136,9 +142,10 @@ bool ChsMain::OpenAdjacentGame(int step) {
     }
     if (source.path == "(pasted)")
         return LoadPgnSpan(pastedText_, std::move(source));
-    std::optional<MappedFile> file;
+    std::shared_ptr<const MappedFile> file = source.file;
     try {
-        file.emplace(source.path);
+        if (!file)
+            file = std::make_shared<const MappedFile>(source.path);
     } catch (const std::exception &) {
         box_.Show("The file cannot be read any more: open it again.", vbOKOnly, kOpenTitle);
         return false;

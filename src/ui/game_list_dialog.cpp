@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -295,13 +296,19 @@ std::optional<std::size_t> GameListDialog::chosen() const {
 }
 
 std::optional<std::size_t> QtGameChooser::ChoosePgn(std::string_view bytes, std::vector<Span> &spans) {
-    GameList list;
+    auto list = std::make_shared<GameList>();
     spans.clear();
-    GameListDialog dialog(list, QStringLiteral("file"), parent_);
-    dialog.indexInBackground(bytes, spans, indexOptions_);
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return dialog.chosen();
+    std::optional<std::size_t> chosen;
+    {
+        GameListDialog dialog(*list, QStringLiteral("file"), parent_);
+        dialog.indexInBackground(bytes, spans, indexOptions_);
+        if (dialog.exec() == QDialog::Accepted)
+            chosen = dialog.chosen();
+    }
+    // The rows of a large database take tens of milliseconds to give back:
+    // after the chosen game is on the board.
+    QTimer::singleShot(0, QCoreApplication::instance(), [list] {});
+    return chosen;
 }
 
 std::optional<std::size_t> QtGameChooser::Choose(const std::vector<GameChoice> &games) {

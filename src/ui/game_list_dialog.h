@@ -48,7 +48,7 @@ private:
 struct IndexOptions {
     // Games handed to the window at a time; the first ones show as soon as
     // this many are found.
-    std::size_t chunkGames = 4096;
+    std::size_t chunkGames = 2048;
     // Run on the scanning thread after each chunk went to the window, and
     // after the scan (with true): tests hold the scan there.
     std::function<void(bool finished)> afterChunk;
