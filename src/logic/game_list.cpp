@@ -166,20 +166,22 @@ void GameList::refilter() {
     if (!words_.empty()) {
         // One scan of all keys for the longest word; each hit names its row by
         // the keys' starts, and the scan goes on after that row.
+        // The hits come in the keys' order, so the row of each is found by
+        // walking on from the row of the last one.
         const std::string &word = words_.front();
         const char *base = keys_.data();
         std::size_t from = 0;
+        std::size_t game = 0;
         while (from < keys_.size()) {
             const void *hit = ::memmem(base + from, keys_.size() - from, word.data(), word.size());
             if (!hit)
                 break;
             const auto at = static_cast<std::uint64_t>(static_cast<const char *>(hit) - base);
-            const auto next = std::upper_bound(rows_.begin(), rows_.end(), at,
-                                               [](std::uint64_t offset, const Row &row) { return offset < row.key; });
-            const auto game = static_cast<std::size_t>(next - rows_.begin()) - 1;
+            while (game + 1 < rows_.size() && rows_[game + 1].key <= at)
+                ++game;
             if (matches(game, words_))
                 keep_[game] = true;
-            from = next == rows_.end() ? keys_.size() : static_cast<std::size_t>(next->key);
+            from = game + 1 < rows_.size() ? static_cast<std::size_t>(rows_[game + 1].key) : keys_.size();
         }
     }
     showKept();
