@@ -165,7 +165,7 @@ unsigned bitCount(std::uint64_t v) {
     return static_cast<unsigned>((v * 0x0101010101010101ull) >> 56);
 }
 
-PlainMasks plainMasks16(const char *p) {
+[[gnu::always_inline]] inline PlainMasks plainMasks16(const char *p) {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
     // Unsigned comparisons as signed ones, with the top bit flipped.
     const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
@@ -191,7 +191,7 @@ PlainMasks plainMasks16(const char *p) {
     return {bits(space), bits(special), bits(within('0', '9')), bits(is('.')), bits(moveStart)};
 }
 
-PlainMasks plainMasks(const char *p) {
+[[gnu::always_inline]] inline PlainMasks plainMasks(const char *p) {
     const PlainMasks lo = plainMasks16(p), hi = plainMasks16(p + 16);
     return {lo.space | hi.space << 16, lo.special | hi.special << 16, lo.digit | hi.digit << 16,
             lo.dot | hi.dot << 16, lo.moveStart | hi.moveStart << 16};

@@ -32,6 +32,11 @@ void field(std::string &line, std::string_view text) {
     line += '\t';
     const std::size_t at = line.size();
     line += text;
+    bool plain = true;
+    for (const char c : text)
+        plain &= static_cast<unsigned char>(c) >= 0x20 && c != 0x7F;
+    if (plain)
+        return;
     for (std::size_t i = at; i < line.size(); ++i)
         if (static_cast<unsigned char>(line[i]) < 0x20 || line[i] == 0x7F)
             line[i] = ' ';
@@ -60,24 +65,26 @@ int listGames(const std::vector<std::string> &paths, std::ostream &out, std::ost
     int status = 0;
     for (const std::string &path : paths) {
         if (const auto file = mapPgn(path)) {
-            // A chunk's lines are made in one buffer and written at once: a
-            // stream's per-character cost would be most of the listing.
+            // The lines are made in one buffer and written a block at a
+            // time: a stream's per-character cost would be most of the listing.
             std::string lines;
-            chess::indexPgnGames(file->bytes(), [&](std::vector<chess::GameSummary> &&chunk, std::uint64_t) {
-                lines.clear();
-                for (const chess::GameSummary &g : chunk) {
-                    lines += path;
-                    lines += '\t';
-                    number(lines, static_cast<std::int64_t>(g.number));
-                    for (const std::string *f : {&g.white, &g.black, &g.result, &g.date, &g.event, &g.eco})
-                        field(lines, *f);
-                    lines += '\t';
-                    number(lines, g.plies);
-                    lines += '\n';
+            lines.reserve(1 << 17);
+            chess::scanPgnGames(file->bytes(), [&](const chess::GameFields &g, std::uint64_t) {
+                lines += path;
+                lines += '\t';
+                number(lines, static_cast<std::int64_t>(g.number));
+                for (const std::string_view f : {g.white, g.black, g.result, g.date, g.event, g.eco})
+                    field(lines, f);
+                lines += '\t';
+                number(lines, g.plies);
+                lines += '\n';
+                if (lines.size() >= (1 << 16)) {
+                    out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
+                    lines.clear();
                 }
-                out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
                 return true;
             });
+            out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
             continue;
         }
         const RecordsRead read = readRecords(path, mail);
