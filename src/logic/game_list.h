@@ -63,6 +63,7 @@ private:
         std::uint16_t length[ColumnCount - 2] = {}; // White .. Eco
         int moves = 0;
         std::uint64_t key = 0; // start of the search key in keys_
+        std::uint64_t letters = 0; // LettersOf(the key)
     };
     std::string_view field(std::size_t game, Column column) const;
     bool matches(std::size_t game, const std::vector<std::string> &words) const;
