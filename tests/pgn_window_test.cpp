@@ -16,6 +16,7 @@
 #include <QUrl>
 
 #include <fstream>
+#include <unistd.h>
 
 namespace quorvane {
 namespace {
@@ -234,6 +235,39 @@ TEST_F(PgnWindow, CtrlPageDownGoesPastTheGamesTheListHadFound) {
     QTest::keyClick(w.list(), Qt::Key_PageUp, Qt::ControlModifier);
     EXPECT_EQ(LabelText(w, "lblWhitePlayer"), QStringLiteral("White: Gamma"));
     EXPECT_TRUE(w.box.shown.empty());
+}
+
+// A database cut shorter by another program while the list reads it: the
+// scan reads zeros past the new end instead of stopping the program, and the
+// window says so and keeps the game it had.
+struct CuttingChooser : GameChooser {
+    std::string path;
+    std::size_t rows = 0;
+    std::optional<std::size_t> Choose(const std::vector<GameChoice> &) override { return std::nullopt; }
+    std::optional<std::size_t> ChoosePgn(std::string_view bytes, std::vector<Span> &spans) override {
+        EXPECT_EQ(::truncate(path.c_str(), 100), 0);
+        for (const chess::GameSummary &game : chess::indexPgnGames(bytes))
+            spans.emplace_back(game.offset, game.length);
+        rows = spans.size();
+        return 0;
+    }
+};
+
+TEST_F(PgnWindow, ADatabaseCutShorterWhileItIsReadIsNoGameAndNoCrash) {
+    Window w;
+    w.Open(testing::TestDataPath("file1.txt"));
+    ScriptedClipboard clipboard;
+    CuttingChooser chooser;
+    w.window.setMailSeams(&chooser, &clipboard);
+    std::string big;
+    while (big.size() < 64 * 1024)
+        big += Database();
+    chooser.path = Write("cut.pgn", big);
+    w.Open(chooser.path);
+    EXPECT_GE(chooser.rows, 1u);
+    ASSERT_EQ(w.box.shown.size(), 1u);
+    EXPECT_EQ(w.box.shown[0].text, "The file was cut shorter while it was read: open it again.");
+    EXPECT_EQ(LabelText(w, "lblFileName"), QStringLiteral("file1.txt")) << "the game on the board stays";
 }
 
 // The title names the opening of the position on the board, found by the

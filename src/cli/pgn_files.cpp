@@ -27,6 +27,8 @@ std::unique_ptr<MappedFile> mapPgn(const std::string &path) {
     return nullptr;
 }
 
+constexpr const char *kTruncated = "the file was cut shorter while it was read; what followed its new end was not read";
+
 // A field of a line: tabs and line breaks would break the columns.
 void field(std::string &line, std::string_view text) {
     line += '\t';
@@ -85,6 +87,10 @@ int listGames(const std::vector<std::string> &paths, std::ostream &out, std::ost
                 return true;
             });
             out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
+            if (file->truncated()) {
+                err << path << ": " << kTruncated << '\n';
+                status = 1;
+            }
             continue;
         }
         const RecordsRead read = readRecords(path, mail);
@@ -125,6 +131,10 @@ bool convertPgnFile(const std::string &path, std::ostream &out, std::ostream &er
             *failed = true;
         }
         out << chess::toPgnWithOpening(std::move(game));
+    }
+    if (file->truncated()) {
+        err << path << ": " << kTruncated << '\n';
+        *failed = true;
     }
     return true;
 }

@@ -21,6 +21,8 @@ namespace {
 // first significant line only.
 constexpr std::size_t kSniffBytes = 64 * 1024;
 constexpr const char *kOpenTitle = "Open";
+// A file cut shorter while it was mapped reads as zero bytes past its new end.
+constexpr const char *kTruncatedText = "The file was cut shorter while it was read: open it again.";
 
 } // namespace
 
@@ -76,6 +78,10 @@ bool ChsMain::OpenPgnFile(const std::string &path) {
         if (!picked || *picked >= source.spans.size())
             return true;
         source.current = *picked;
+    }
+    if (file->truncated()) {
+        box_.Show(kTruncatedText, vbOKOnly, kOpenTitle);
+        return true;
     }
     LoadPgnSpan(bytes, std::move(source));
     return true;
@@ -160,6 +166,10 @@ bool ChsMain::OpenAdjacentGame(int step) {
             return false;
         }
         source.spans.emplace_back(after->offset, after->length);
+    }
+    if (file->truncated()) {
+        box_.Show(kTruncatedText, vbOKOnly, kOpenTitle);
+        return false;
     }
     return LoadPgnSpan(file->bytes(), std::move(source));
 }
