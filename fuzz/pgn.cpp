@@ -2,20 +2,80 @@
 // again.
 //
 // Checked: the games are cut in order and inside the text, the index finds
-// the same games; each game that reads is written as PGN that reads back, and
+// the same games, cut and counted as a token-by-token scan does; each game that reads is written as PGN that reads back, and
 // from the second writing on the text and the game no longer change (the
 // first may: a stop becomes a comment, control characters become spaces).
 
 #include "chess/pgn.h"
 #include "chess/pgn_index.h"
+#include "chess/pgn_lexer.h"
 #include "chess/pgn_reader.h"
 #include "fuzz_support.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 using namespace quorvane::chess;
+
+namespace {
+
+// The games' extents and move counts a token at a time, as next() makes the
+// tokens: what the index's byte scan of movetext must agree with.
+struct Extent {
+    std::size_t offset, length;
+    std::uint32_t moves;
+};
+std::vector<Extent> extentsByTokens(std::string_view text) {
+    std::vector<Extent> games;
+    pgn::Lexer lexer(text);
+    while (true) {
+        Extent game{0, 0, 0};
+        bool started = false, content = false, movetext = false;
+        std::size_t end = 0;
+        int depth = 0;
+        while (true) {
+            const pgn::Lexer::Mark before = lexer.mark();
+            const pgn::Token t = lexer.next();
+            if (t.kind == pgn::TokenKind::End) {
+                end = t.offset;
+                break;
+            }
+            if (!started) {
+                started = true;
+                game.offset = t.offset;
+            }
+            end = lexer.position();
+            if (t.kind == pgn::TokenKind::Tag) {
+                if (movetext) {
+                    lexer.reset(before);
+                    end = t.offset;
+                    break;
+                }
+                content = true;
+                continue;
+            }
+            if (t.kind == pgn::TokenKind::Comment)
+                continue;
+            movetext = content = true;
+            if (t.kind == pgn::TokenKind::Open)
+                ++depth;
+            else if (t.kind == pgn::TokenKind::Close)
+                depth = depth > 0 ? depth - 1 : 0;
+            else if (t.kind == pgn::TokenKind::Move && depth == 0)
+                ++game.moves;
+            else if (t.kind == pgn::TokenKind::Result && depth == 0)
+                break;
+        }
+        if (!content)
+            return games;
+        game.length = end - game.offset;
+        games.push_back(game);
+    }
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char *>(data), size);
@@ -23,6 +83,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::vector<PgnGameSpan> spans = splitPgnGames(text);
     const std::vector<GameSummary> index = indexPgnGames(text);
     QUORVANE_FUZZ_CHECK(index.size() == spans.size());
+    const std::vector<Extent> byTokens = extentsByTokens(text);
+    QUORVANE_FUZZ_CHECK(byTokens.size() == index.size());
+    for (std::size_t i = 0; i < index.size(); ++i)
+        QUORVANE_FUZZ_CHECK(index[i].offset == byTokens[i].offset && index[i].length == byTokens[i].length &&
+                            index[i].plies == static_cast<std::int64_t>(byTokens[i].moves));
     std::uint64_t end = 0;
     for (std::size_t i = 0; i < spans.size(); ++i) {
         QUORVANE_FUZZ_CHECK(spans[i].offset >= end && spans[i].offset + spans[i].length <= size);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace quorvane {
 namespace {
 
@@ -37,6 +39,11 @@ TEST(GameList, FilterKeepsTheGamesThatHoldEveryWord) {
         {"a word nobody has", "kasparov", {}},
         {"spaces around", "  ng  ", {3}},
         {"words do not run across columns", "magnus1/2", {}},
+        {"one letter", "z", {1}},
+        {"one digit and one letter", "7 b", {2}},
+        {"one letter nobody has", "q", {}},
+        {"one sign", "*", {3}},
+        {"one byte of UTF-8", "\xc3", {2, 3}},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -44,6 +51,77 @@ TEST(GameList, FilterKeepsTheGamesThatHoldEveryWord) {
         list.setFilter(row.filter);
         EXPECT_EQ(Shown(list), row.shown);
     }
+}
+
+// Over many generated rows, each filter keeps exactly the games whose tags
+// hold every word, however the list finds them (one scan of the keys, the
+// letters each row holds, or narrowing what typing had shown), and games
+// found later and appended follow it too.
+TEST(GameList, EveryWayOfFilteringKeepsTheSameGames) {
+    auto game = [](int i) {
+        return GameChoice{std::to_string(1900 + i % 120) + ".01.0" + std::to_string(1 + i % 9),
+                          std::string(1, static_cast<char>('a' + i % 26)) + "lpha " + std::to_string(i),
+                          "Beta-" + std::to_string(i % 13), i % 90, i % 2 ? "1-0" : "*", "Open \xc3\xa9" + std::to_string(i % 7),
+                          std::to_string(i % 5), "B" + std::to_string(i % 100)};
+    };
+    auto lower = [](std::string text) {
+        for (char &c : text)
+            c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        return text;
+    };
+    GameList list, later;
+    std::vector<std::string> texts;
+    for (int i = 0; i < 3000; ++i) {
+        const GameChoice g = game(i);
+        (i < 2000 ? list : later).add(g);
+        texts.push_back(lower(g.white + " " + g.black + " " + g.result + " " + g.date + " " + g.event + " " + g.round +
+                              " " + g.eco));
+    }
+    const GameList::Column column = GameList::Number;
+    list.sortBy(column, true);
+    for (const char *filter : {"q", "z", "7", "z 7", "\xc3", "-", "b9", "lpha 1", "beta-1 1-0", "zlpha 25",
+                               "1999 b", "open \xc3\xa96", "*", "x y"}) {
+        SCOPED_TRACE(filter);
+        std::vector<std::string> words;
+        std::string word;
+        for (const char c : std::string(filter) + " ")
+            if (c == ' ') {
+                if (!word.empty())
+                    words.push_back(word);
+                word.clear();
+            } else {
+                word += c;
+            }
+        auto expected = [&](std::size_t games) {
+            std::vector<std::uint32_t> kept;
+            for (std::size_t g = 0; g < games; ++g)
+                if (std::all_of(words.begin(), words.end(),
+                                [&](const std::string &w) { return texts[g].find(w) != std::string::npos; }))
+                    kept.push_back(static_cast<std::uint32_t>(g));
+            return kept;
+        };
+        list.setFilter(filter);
+        EXPECT_EQ(Shown(list), expected(2000)) << "at once";
+        // Typed a character at a time from empty: each step narrows the last.
+        list.setFilter("");
+        for (std::size_t n = 1; n <= std::string(filter).size(); ++n)
+            list.setFilter(std::string(filter).substr(0, n));
+        EXPECT_EQ(Shown(list), expected(2000)) << "typed";
+    }
+    // Games appended under a filter follow it.
+    list.setFilter("z 7");
+    GameList copy = later;
+    list.keptOf(copy);
+    list.append(std::move(copy));
+    auto all = [&] {
+        std::vector<std::uint32_t> kept;
+        for (std::size_t g = 0; g < texts.size(); ++g)
+            if (texts[g].find('z') != std::string::npos && texts[g].find('7') != std::string::npos)
+                kept.push_back(static_cast<std::uint32_t>(g));
+        return kept;
+    }();
+    EXPECT_EQ(list.size(), 3000u);
+    EXPECT_EQ(Shown(list), all);
 }
 
 TEST(GameList, TypingOnAndBackNarrowsAndWidens) {

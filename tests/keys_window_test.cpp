@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QScreen>
 #include <gtest/gtest.h>
 
@@ -54,10 +55,12 @@ TEST(KeysWindow, CoversWhatTheFirstPageLeavesOut) {
              Topic{"the wheel", "mouse wheel"},
              Topic{"the move list's keys", "Page Up / Page Down"},
              Topic{"Flip", "Flip Board (Ctrl+B)"},
+             Topic{"the move list in SAN", "Standard Notation"},
              Topic{"zoom in", "Zoom In (Ctrl++)"},
              Topic{"zoom out", "Zoom Out (Ctrl+-)"},
              Topic{"actual size", "Actual Size (Ctrl+0)"},
              Topic{"the Analysis window", "Analysis (F3)"},
+             Topic{"how many engine lines", "Analysis Lines"},
              Topic{"the review", "accuracy"},
              Topic{"trying a move", "Drag a piece"},
              Topic{"choosing a variation", "Up / Down choose"},
@@ -71,6 +74,30 @@ TEST(KeysWindow, CoversWhatTheFirstPageLeavesOut) {
         SCOPED_TRACE(topic.name);
         EXPECT_TRUE(all.contains(QLatin1String(topic.phrase))) << topic.phrase;
     }
+}
+
+// Every command of the real View menu, by its name without the mnemonic, so a
+// command added to the menu later is not left out of the page.
+TEST(KeysWindow, NamesEveryCommandOfTheViewMenu) {
+    Window w;
+    const auto *view = w.window.findChild<QMenu *>(QStringLiteral("mnuView"));
+    ASSERT_NE(view, nullptr);
+    ui::FrmKeys page;
+    QString all;
+    for (const QLabel *label : page.findChildren<QLabel *>())
+        all += label->text() + QLatin1Char('\n');
+    int named = 0;
+    for (const QAction *action : view->actions()) {
+        if (action->isSeparator() || action->text().isEmpty())
+            continue;
+        const QString name = QString(action->text()).remove(QLatin1Char('&'));
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_TRUE(all.contains(QStringLiteral("View > ") + name) || all.contains(name + QStringLiteral(" (")) ||
+                    all.contains(QStringLiteral(", ") + name))
+            << name.toStdString();
+        ++named;
+    }
+    EXPECT_GE(named, 8) << "Flip Board .. Analysis Lines";
 }
 
 TEST(KeysWindow, ShowsAllItsTextInsideTheScreen) {

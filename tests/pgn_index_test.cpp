@@ -2,6 +2,7 @@
 // written, where each game lies, delivered in chunks that can stop the scan.
 
 #include "chess/pgn_index.h"
+#include "chess/pgn_lexer.h"
 #include "chess/pgn_reader.h"
 
 #include <gtest/gtest.h>
@@ -80,6 +81,100 @@ TEST(PgnIndex, ChunksArriveInOrderAndCanStopTheScan) {
         },
         3);
     EXPECT_EQ(calls, 1);
+}
+
+// The games and move counts a token at a time, as next() makes the tokens:
+// what the index's byte scan of movetext must agree with.
+std::vector<GameSummary> gamesTokenByToken(std::string_view text) {
+    std::vector<GameSummary> games;
+    pgn::Lexer lexer(text);
+    while (true) {
+        GameSummary game;
+        bool started = false, content = false, movetext = false;
+        std::size_t end = 0;
+        int depth = 0;
+        std::int64_t moves = 0;
+        while (true) {
+            const pgn::Lexer::Mark before = lexer.mark();
+            const pgn::Token t = lexer.next();
+            if (t.kind == pgn::TokenKind::End) {
+                end = t.offset;
+                break;
+            }
+            if (!started) {
+                started = true;
+                game.offset = t.offset;
+            }
+            end = lexer.position();
+            if (t.kind == pgn::TokenKind::Tag && movetext) {
+                lexer.reset(before);
+                end = t.offset;
+                break;
+            }
+            if (t.kind == pgn::TokenKind::Tag) {
+                content = true;
+                continue;
+            }
+            if (t.kind == pgn::TokenKind::Comment)
+                continue;
+            movetext = content = true;
+            if (t.kind == pgn::TokenKind::Open)
+                ++depth;
+            else if (t.kind == pgn::TokenKind::Close)
+                depth = depth > 0 ? depth - 1 : 0;
+            else if (t.kind == pgn::TokenKind::Move && depth == 0)
+                ++moves;
+            else if (t.kind == pgn::TokenKind::Result && depth == 0)
+                break;
+        }
+        if (!content)
+            return games;
+        game.plies = moves;
+        game.length = end - game.offset;
+        games.push_back(game);
+    }
+}
+
+// Texts made of the pieces that decide where a game ends and what counts as a
+// move, in random order: the index must cut and count them as the tokens do.
+TEST(PgnIndex, TheByteScanOfMovetextAgreesWithTheTokens) {
+    const std::vector<std::string> pieces = {
+        "[Event \"x\"]\n", "[White \"a\\\"b\"]", "\n[", "[ Site \"s\"]", "[%clk 1:00]", "[", "]", "{", "}",
+        "{c}", "{open\n[Event \"y\"]\n", ";", "; line\n", "%", "\n%esc\n", "(", ")", "*", "1-0", "0-1",
+        "1/2-1/2", "1-0x", "0-0", "0-0-0", "O-O", "1.", "12...", "1.e4", "12", "12e4", "e4", "Nf3", "exd8=Q+",
+        "o", "@@", "$", "$12", "!?", "??", "\xEF\xBB\xBF", "\"", " ", "  ", "\n", "\r\n", "\t", "z", "9",
+        std::string(1, '\0')};
+    // And texts mostly of the pieces plain movetext is made of, so that long
+    // runs go the byte scan's fastest way.
+    const std::vector<std::string> plain = {"1.", "12...", "1.e4", "12", "e4", "Nf3", "O-O", "0-0", "1-0", "0-1",
+                                            "1/2-1/2", "12e4", " ", " ", "\n", "9", "z", "exd8=Q+", "e4.", ".",
+                                            "1.2", "1.-", "3.  ", "Kxh8#", "b8=N", "h1"};
+    std::uint64_t seed = 0x9E3779B97F4A7C15ull;
+    auto random = [&seed](std::size_t n) {
+        seed ^= seed << 13;
+        seed ^= seed >> 7;
+        seed ^= seed << 17;
+        return static_cast<std::size_t>(seed % n);
+    };
+    for (int trial = 0; trial < 20000; ++trial) {
+        std::string text;
+        const std::size_t count = 1 + random(40);
+        for (std::size_t i = 0; i < count; ++i) {
+            const bool fromPlain = trial % 2 == 1 && random(10) != 0;
+            text += fromPlain ? plain[random(plain.size())] : pieces[random(pieces.size())];
+        }
+        SCOPED_TRACE(testing::PrintToString(text));
+        const std::vector<GameSummary> expected = gamesTokenByToken(text);
+        const std::vector<GameSummary> rows = indexPgnGames(text);
+        ASSERT_EQ(rows.size(), expected.size());
+        for (std::size_t g = 0; g < rows.size(); ++g) {
+            EXPECT_EQ(rows[g].offset, expected[g].offset) << "game " << g + 1;
+            EXPECT_EQ(rows[g].length, expected[g].length) << "game " << g + 1;
+            EXPECT_EQ(rows[g].plies, expected[g].plies) << "game " << g + 1;
+        }
+        if (testing::Test::HasFailure())
+            break;
+    }
 }
 
 } // namespace

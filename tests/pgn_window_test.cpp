@@ -2,6 +2,8 @@
 // Paste Game; a set-up with Black to move; Ctrl+Page Down and Up through a
 // database; View > Standard Notation on a record.
 
+#include "chess/openings.h"
+#include "chess/pgn_index.h"
 #include "ui/app.h"
 #include "ui_support.h"
 
@@ -14,6 +16,7 @@
 #include <QUrl>
 
 #include <fstream>
+#include <unistd.h>
 
 namespace quorvane {
 namespace {
@@ -203,6 +206,106 @@ TEST_F(PgnWindow, CtrlPageDownAndUpGoThroughTheFilesGames) {
     w.Open(testing::TestDataPath("file1.txt"));
     QTest::keyClick(w.list(), Qt::Key_PageDown, Qt::ControlModifier);
     EXPECT_EQ(LabelText(w, "lblFileName"), QStringLiteral("file1.txt"));
+}
+
+// A database chosen from before the list had scanned it all: the window
+// knows the first game only, and Ctrl+Page Down finds each next one in the
+// file after the last one it knows.
+struct FirstGameOnlyChooser : GameChooser {
+    std::optional<std::size_t> Choose(const std::vector<GameChoice> &) override { return std::nullopt; }
+    std::optional<std::size_t> ChoosePgn(std::string_view bytes, std::vector<Span> &spans) override {
+        const std::vector<chess::GameSummary> all = chess::indexPgnGames(bytes);
+        spans = {{all.at(0).offset, all.at(0).length}};
+        return 0;
+    }
+};
+
+TEST_F(PgnWindow, CtrlPageDownGoesPastTheGamesTheListHadFound) {
+    Window w;
+    ScriptedClipboard clipboard;
+    FirstGameOnlyChooser chooser;
+    w.window.setMailSeams(&chooser, &clipboard);
+    w.Open(Write("db.pgn", Database()));
+    EXPECT_EQ(LabelText(w, "lblWhitePlayer"), QStringLiteral("White: Alpha"));
+    for (const char *white : {"White: Gamma", "White: Epsilon", "White: Epsilon"}) {
+        QTest::keyClick(w.list(), Qt::Key_PageDown, Qt::ControlModifier);
+        EXPECT_EQ(LabelText(w, "lblWhitePlayer"), QString::fromLatin1(white));
+    }
+    EXPECT_EQ(w.window.core().GameOfFile(), std::optional<std::size_t>(2));
+    QTest::keyClick(w.list(), Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(LabelText(w, "lblWhitePlayer"), QStringLiteral("White: Gamma"));
+    EXPECT_TRUE(w.box.shown.empty());
+}
+
+// A database cut shorter by another program while the list reads it: the
+// scan reads zeros past the new end instead of stopping the program, and the
+// window says so and keeps the game it had.
+struct CuttingChooser : GameChooser {
+    std::string path;
+    std::size_t rows = 0;
+    std::optional<std::size_t> Choose(const std::vector<GameChoice> &) override { return std::nullopt; }
+    std::optional<std::size_t> ChoosePgn(std::string_view bytes, std::vector<Span> &spans) override {
+        EXPECT_EQ(::truncate(path.c_str(), 100), 0);
+        for (const chess::GameSummary &game : chess::indexPgnGames(bytes))
+            spans.emplace_back(game.offset, game.length);
+        rows = spans.size();
+        return 0;
+    }
+};
+
+TEST_F(PgnWindow, ADatabaseCutShorterWhileItIsReadIsNoGameAndNoCrash) {
+    Window w;
+    w.Open(testing::TestDataPath("file1.txt"));
+    ScriptedClipboard clipboard;
+    CuttingChooser chooser;
+    w.window.setMailSeams(&chooser, &clipboard);
+    std::string big;
+    while (big.size() < 64 * 1024)
+        big += Database();
+    chooser.path = Write("cut.pgn", big);
+    w.Open(chooser.path);
+    EXPECT_GE(chooser.rows, 1u);
+    ASSERT_EQ(w.box.shown.size(), 1u);
+    EXPECT_EQ(w.box.shown[0].text, "The file was cut shorter while it was read: open it again.");
+    EXPECT_EQ(LabelText(w, "lblFileName"), QStringLiteral("file1.txt")) << "the game on the board stays";
+}
+
+// The title names the opening of the position on the board, found by the
+// position (a transposition too), as the user steps; the start has none.
+TEST_F(PgnWindow, TheTitleNamesTheOpeningOfTheBoardsPosition) {
+    if (chess::OpeningBook::standard().empty())
+        GTEST_SKIP() << chess::OpeningBook::kEcoFile << " is not installed";
+    const struct {
+        const char *name;
+        const char *moves;
+    } games[] = {
+        {"najdorf.pgn", "1. e4 c5 2. Nf3 d6 3. d4 cxd4 4. Nxd4 Nf6 5. Nc3 a6 6. Be2 e5 *"},
+        {"transposed.pgn", "1. Nf3 c5 2. e4 d6 3. d4 cxd4 4. Nxd4 Nf6 5. Nc3 a6 6. Be2 e5 *"},
+    };
+    for (const auto &game : games) {
+        SCOPED_TRACE(game.name);
+        Window w;
+        w.Open(Write(game.name, std::string("[Event \"x\"]\n\n") + game.moves + "\n"));
+        const QString file = QString::fromLatin1(game.name);
+        EXPECT_EQ(w.window.windowTitle(), file + QStringLiteral(" - Quorvane")) << "the start is no opening";
+        for (int i = 0; i < 10; ++i)
+            QTest::keyClick(w.list(), Qt::Key_Right);
+        EXPECT_EQ(w.window.windowTitle(), file + QStringLiteral(" - B90 Sicilian: Najdorf - Quorvane"));
+        // Past the book the game's opening stays named.
+        QTest::keyClick(w.list(), Qt::Key_End);
+        EXPECT_TRUE(w.window.windowTitle().contains(QStringLiteral(" - B9"))) << w.window.windowTitle().toStdString();
+        QTest::keyClick(w.list(), Qt::Key_Home);
+        EXPECT_EQ(w.window.windowTitle(), file + QStringLiteral(" - Quorvane"));
+    }
+    // A record names its opening the same way.
+    Window w;
+    w.Open(testing::TestDataPath("file1.txt"));
+    QTest::keyClick(w.list(), Qt::Key_Right);
+    QTest::keyClick(w.list(), Qt::Key_Right);
+    const QString title = w.window.windowTitle();
+    EXPECT_TRUE(title.startsWith(QStringLiteral("file1.txt - ")) && title.endsWith(QStringLiteral(" - Quorvane")) &&
+                title != QStringLiteral("file1.txt - Quorvane"))
+        << title.toStdString();
 }
 
 TEST_F(PgnWindow, StandardNotationSwitchesARecordsListOnly) {

@@ -73,25 +73,44 @@ const OpeningBook &OpeningBook::standard() {
     return book;
 }
 
-std::optional<Opening> OpeningBook::classify(const Game &game, std::size_t plies) const {
+template <class MoveAt>
+std::optional<Opening> OpeningBook::classifyLine(const Position &start, std::size_t plies, MoveAt moveAt) const {
     if (openings_.empty())
         return std::nullopt;
     // A transposition may take longer than the book's own line to get there,
     // but not much longer.
-    const std::size_t last = std::min({plies, game.plies(), 2 * deepest_ + 8});
+    const std::size_t last = std::min(plies, 2 * deepest_ + 8);
     std::optional<std::size_t> found;
-    Position p = game.start;
+    Position p = start;
     for (std::size_t k = 0;; ++k) {
         const auto hit = byPosition_.find(positionKey(p));
         if (hit != byPosition_.end())
             found = hit->second;
         if (k >= last)
             break;
-        p.makeMove(game.mainLine.moves[k].move);
+        p.makeMove(moveAt(k));
     }
     if (!found)
         return std::nullopt;
     return openings_[*found];
+}
+
+std::optional<Opening> OpeningBook::classify(const Game &game, std::size_t plies) const {
+    return classifyLine(game.start, std::min(plies, game.plies()),
+                        [&game](std::size_t k) -> const Move & { return game.mainLine.moves[k].move; });
+}
+
+std::optional<Opening> OpeningBook::classify(const Position &start, const std::vector<Move> &moves) const {
+    return classifyLine(start, moves.size(), [&moves](std::size_t k) -> const Move & { return moves[k]; });
+}
+
+std::string openingText(const Opening &opening) {
+    std::string text = opening.eco;
+    if (!opening.opening.empty())
+        text += (text.empty() ? "" : " ") + opening.opening;
+    if (!opening.variation.empty())
+        text += ": " + opening.variation;
+    return text;
 }
 
 std::optional<Opening> classifyOpening(const Game &game, std::size_t plies) {

@@ -37,8 +37,13 @@ public:
     // The opening of the deepest position among the first `plies` half-moves
     // of the game's main line (its start counts too).
     std::optional<Opening> classify(const Game &game, std::size_t plies = static_cast<std::size_t>(-1)) const;
+    // The same along any line of moves from start (a variation's).
+    std::optional<Opening> classify(const Position &start, const std::vector<Move> &moves) const;
 
 private:
+    template <class MoveAt>
+    std::optional<Opening> classifyLine(const Position &start, std::size_t plies, MoveAt moveAt) const;
+
     std::vector<Opening> openings_;
     std::unordered_map<std::string, std::size_t> byPosition_;
     std::size_t deepest_ = 0; // the longest line in the book, in half-moves
@@ -51,6 +56,9 @@ std::string positionKey(const Position &position);
 
 // OpeningBook::standard().classify(game, plies).
 std::optional<Opening> classifyOpening(const Game &game, std::size_t plies = static_cast<std::size_t>(-1));
+
+// How a player reads an opening: "B90 Sicilian: Najdorf", "C20 King's pawn game".
+std::string openingText(const Opening &opening);
 
 // Adds ECO, Opening and (when named) Variation tags from classifyOpening,
 // unless the game has an ECO or Opening tag already. True when it added any.

@@ -6,14 +6,19 @@
 #include "chess/pgn.h"
 #include "chess/pgn_lexer.h"
 
+#include <array>
+
 namespace quorvane::chess {
 
 namespace {
 
 // A tag value as a row shows it: unescaped, UTF-8 (Windows-1252 when the
 // bytes are not UTF-8), at most kSummaryFieldBytes, never cut inside a
-// character.
-std::string summaryField(std::string_view raw) {
+// character. Most values are that as written, and are returned as they lie;
+// the others are made in scratch.
+std::string_view summaryField(std::string_view raw, std::string &scratch) {
+    if (raw.size() <= kSummaryFieldBytes && raw.find('\\') == std::string_view::npos && pgn::isValidUtf8(raw))
+        return raw;
     const bool cutRaw = raw.size() > kSummaryFieldBytes * 2;
     if (cutRaw)
         raw = raw.substr(0, kSummaryFieldBytes * 2);
@@ -34,61 +39,97 @@ std::string summaryField(std::string_view raw) {
             --cut;
         value.resize(cut);
     }
-    return value;
+    scratch = std::move(value);
+    return scratch;
 }
 
 } // namespace
 
-void indexPgnGames(std::string_view bytes, const IndexChunk &onChunk, std::size_t chunkGames) {
-    if (chunkGames == 0)
-        chunkGames = 1;
+void scanPgnGames(std::string_view bytes, const GameVisitor &onGame) {
     pgn::Lexer lexer(bytes);
-    std::vector<GameSummary> chunk;
-    chunk.reserve(chunkGames);
-    std::uint64_t number = 0;
-    GameSummary row;
-    auto onTag = [&row](std::string_view name, std::string_view value) {
-        std::string *field = nullptr;
+    GameFields row;
+    std::array<std::string, 7> scratch;
+    auto onTag = [&row, &scratch](std::string_view name, std::string_view value) {
+        std::string_view *field = nullptr;
+        std::string *room = nullptr;
         switch (name.size()) {
         case 3:
-            field = name == "ECO" ? &row.eco : nullptr;
+            if (name == "ECO")
+                field = &row.eco, room = &scratch[0];
             break;
         case 4:
-            field = name == "Date" ? &row.date : nullptr;
+            if (name == "Date")
+                field = &row.date, room = &scratch[1];
             break;
         case 5:
-            field = name == "White" ? &row.white : name == "Black" ? &row.black : name == "Event" ? &row.event
-                    : name == "Round"                           ? &row.round
-                                                                : nullptr;
+            if (name == "White")
+                field = &row.white, room = &scratch[2];
+            else if (name == "Black")
+                field = &row.black, room = &scratch[3];
+            else if (name == "Event")
+                field = &row.event, room = &scratch[4];
+            else if (name == "Round")
+                field = &row.round, room = &scratch[5];
             break;
         case 6:
-            field = name == "Result" ? &row.result : nullptr;
+            if (name == "Result")
+                field = &row.result, room = &scratch[6];
             break;
         default:
             break;
         }
         // The first of each name counts, as the reader keeps it.
-        if (field && field->empty())
-            *field = summaryField(value);
+        if (field && field->data() == nullptr) {
+            *field = summaryField(value, *room);
+            if (field->data() == nullptr)
+                *field = std::string_view("", 0);
+        }
     };
     pgn::GameExtent extent;
+    std::uint64_t number = 0;
     while (true) {
-        row = GameSummary{};
+        row = GameFields{};
         if (!pgn::nextGame(lexer, extent, onTag))
             break;
         row.number = ++number;
         row.plies = extent.moves;
         row.offset = extent.offset;
         row.length = extent.length;
-        chunk.push_back(std::move(row));
-        if (chunk.size() >= chunkGames) {
-            if (!onChunk(std::move(chunk), lexer.position()))
-                return;
-            chunk = {};
-            chunk.reserve(chunkGames);
-        }
+        if (!onGame(row, lexer.position()))
+            return;
     }
-    if (!chunk.empty())
+}
+
+void indexPgnGames(std::string_view bytes, const IndexChunk &onChunk, std::size_t chunkGames) {
+    if (chunkGames == 0)
+        chunkGames = 1;
+    std::vector<GameSummary> chunk;
+    chunk.reserve(chunkGames);
+    bool stopped = false;
+    scanPgnGames(bytes, [&](const GameFields &game, std::uint64_t scanned) {
+        GameSummary &row = chunk.emplace_back();
+        row.number = game.number;
+        row.white = game.white;
+        row.black = game.black;
+        row.result = game.result;
+        row.date = game.date;
+        row.event = game.event;
+        row.round = game.round;
+        row.eco = game.eco;
+        row.plies = game.plies;
+        row.offset = game.offset;
+        row.length = game.length;
+        if (chunk.size() < chunkGames)
+            return true;
+        if (!onChunk(std::move(chunk), scanned)) {
+            stopped = true;
+            return false;
+        }
+        chunk = {};
+        chunk.reserve(chunkGames);
+        return true;
+    });
+    if (!stopped && !chunk.empty())
         onChunk(std::move(chunk), bytes.size());
 }
 

@@ -29,6 +29,23 @@ struct GameSummary {
 // No list row shows more of a name; a field of megabytes costs no memory.
 constexpr std::size_t kSummaryFieldBytes = 256;
 
+// One game of a file as a list row shows it, its texts as GameSummary has
+// them; the views are valid during the call only (into the file where a value
+// is as written, else into scratch).
+struct GameFields {
+    std::uint64_t number = 0;
+    std::string_view white, black, result, date, event, round, eco;
+    std::int64_t plies = -1;
+    std::uint64_t offset = 0;
+    std::uint64_t length = 0;
+};
+// Called with each game, in file order, and the bytes scanned so far;
+// returning false stops the scan.
+using GameVisitor = std::function<bool(const GameFields &game, std::uint64_t scanned)>;
+// The scan under the index, copying nothing: for a listing that writes each
+// game out and keeps none.
+void scanPgnGames(std::string_view bytes, const GameVisitor &onGame);
+
 // Called with each chunk of games found, in file order, and the number of
 // bytes scanned so far; returning false stops the scan. A window builds the
 // index on a thread and shows the first chunk at once.

@@ -4,7 +4,12 @@
 #include "chess/pgn_lexer.h"
 
 #include <cstdint>
+#include <array>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace quorvane::chess::pgn {
 
@@ -26,14 +31,44 @@ bool isNameChar(char c) {
     return isLetter(c) || isDigit(c) || c == '_';
 }
 
-// Where a word ends: white space or a character with a meaning of its own.
+// The bytes that end the plain run of a quoted tag value: the quote, an
+// escape, the end of the line.
+constexpr std::array<bool, 256> makeValueStops() {
+    std::array<bool, 256> stops{};
+    for (const char c : std::string_view("\"\\\r\n"))
+        stops[static_cast<unsigned char>(c)] = true;
+    return stops;
+}
+constexpr std::array<bool, 256> kValueStops = makeValueStops();
+
+// What a byte is to the lexer, looked up once per byte.
+enum CharClass : std::uint8_t {
+    kDelimiter = 1, // ends a word: white space or a character with a meaning of its own
+    kMoveStart = 2, // a move's first letter: a pawn's file, a piece, castling
+    kSpaceClass = 4,
+};
+
+constexpr std::array<std::uint8_t, 256> makeClasses() {
+    std::array<std::uint8_t, 256> classes{};
+    for (const char c : std::string_view(" \t\r\n\f\v"))
+        classes[static_cast<unsigned char>(c)] |= kDelimiter | kSpaceClass;
+    for (const char c : std::string_view("{}()[];$!?\""))
+        classes[static_cast<unsigned char>(c)] |= kDelimiter;
+    classes[0] |= kDelimiter;
+    for (char c = 'a'; c <= 'h'; ++c)
+        classes[static_cast<unsigned char>(c)] |= kMoveStart;
+    for (const char c : std::string_view("NBRQKOo"))
+        classes[static_cast<unsigned char>(c)] |= kMoveStart;
+    return classes;
+}
+constexpr std::array<std::uint8_t, 256> kClasses = makeClasses();
+
 bool isDelimiter(char c) {
-    return isSpace(c) || std::strchr("{}()[];$!?\"", c) != nullptr || c == '\0';
+    return (kClasses[static_cast<unsigned char>(c)] & kDelimiter) != 0;
 }
 
-// The letters a move can start with: a pawn's file, a piece, castling.
 bool startsMove(char c) {
-    return (c >= 'a' && c <= 'h') || std::strchr("NBRQKOo", c) != nullptr;
+    return (kClasses[static_cast<unsigned char>(c)] & kMoveStart) != 0;
 }
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
@@ -116,6 +151,239 @@ Token Lexer::next() {
     return word(start, TokenKind::Junk);
 }
 
+namespace {
+
+#if defined(__SSE2__)
+// The bytes of kPlainBlock from p that the plain path may pass over, as bit
+// masks (bit k for byte k).
+constexpr unsigned kPlainBlock = 32;
+struct PlainMasks {
+    std::uint64_t space;     // ' ', '\t', '\n', '\r'
+    std::uint64_t special;   // a byte the token-by-token path must see
+    std::uint64_t digit;
+    std::uint64_t dot;
+    std::uint64_t moveStart; // what startsMove takes
+};
+
+// The set bits of a mask (no popcnt instruction in the base x86-64 set).
+unsigned bitCount(std::uint64_t v) {
+    v = v - ((v >> 1) & 0x5555555555555555ull);
+    v = (v & 0x3333333333333333ull) + ((v >> 2) & 0x3333333333333333ull);
+    v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return static_cast<unsigned>((v * 0x0101010101010101ull) >> 56);
+}
+
+[[gnu::always_inline]] inline PlainMasks plainMasks16(const char *p) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    // Unsigned comparisons as signed ones, with the top bit flipped.
+    const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
+    const __m128i xs = _mm_xor_si128(x, flip);
+    auto below = [&](int c) { return _mm_cmplt_epi8(xs, _mm_set1_epi8(static_cast<char>(c ^ 0x80))); };
+    auto within = [&](int lo, int hi) { return _mm_andnot_si128(below(lo), below(hi + 1)); };
+    auto is = [&](char c) { return _mm_cmpeq_epi8(x, _mm_set1_epi8(c)); };
+    auto bits = [](__m128i v) { return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(v))); };
+    const __m128i space = _mm_or_si128(_mm_or_si128(is(' '), is('\t')), _mm_or_si128(is('\n'), is('\r')));
+    // Everything that is not a letter, a digit, plain white space or one of
+    // ".+-/=,:_@<>^`~" (a word's characters, or a word of junk) goes the
+    // slow way: delimiters with a meaning, "%", "*", "#", control bytes and
+    // all bytes from 0x7B up (braces, UTF-8, a byte order mark). More than
+    // needed is only slower.
+    __m128i special = _mm_andnot_si128(space, below(0x21));
+    special = _mm_or_si128(special, within(0x21, 0x2A));
+    special = _mm_or_si128(special, _mm_or_si128(is(';'), is('?')));
+    special = _mm_or_si128(special, within(0x5B, 0x5D));
+    special = _mm_or_si128(special, _mm_andnot_si128(below(0x7B), _mm_set1_epi8(-1)));
+    __m128i moveStart = _mm_or_si128(within('a', 'h'), _mm_or_si128(is('N'), is('B')));
+    moveStart = _mm_or_si128(moveStart, _mm_or_si128(_mm_or_si128(is('R'), is('Q')), is('K')));
+    moveStart = _mm_or_si128(moveStart, _mm_or_si128(is('O'), is('o')));
+    return {bits(space), bits(special), bits(within('0', '9')), bits(is('.')), bits(moveStart)};
+}
+
+[[gnu::always_inline]] inline PlainMasks plainMasks(const char *p) {
+    const PlainMasks lo = plainMasks16(p), hi = plainMasks16(p + 16);
+    return {lo.space | hi.space << 16, lo.special | hi.special << 16, lo.digit | hi.digit << 16,
+            lo.dot | hi.dot << 16, lo.moveStart | hi.moveStart << 16};
+}
+#endif
+
+} // namespace
+
+Lexer::MovetextStop Lexer::skipMovetext(int &depth, std::uint32_t &moves) {
+    const char *s = text_.data();
+    const std::size_t n = text_.size();
+    std::size_t i = pos_;
+    bool lineStart = lineStart_;
+    // Each case does what next() does for a token that starts with that byte.
+    while (true) {
+#if defined(__SSE2__)
+        // The plain path: 32 bytes at a time, between tokens, over
+        // white space, move numbers and words ("12.Nf3 Nc6 "), counting the
+        // words that start a move. It stops before a byte it does not pass
+        // and before a token it cannot see the end of or is not sure of; the
+        // token-by-token path below takes one token from there.
+        while (i + kPlainBlock <= n) {
+            using Bits = std::uint64_t;
+            const PlainMasks m = plainMasks(s + i);
+            const Bits all = (Bits{1} << kPlainBlock) - 1;
+            const Bits region = m.special ? (Bits{1} << __builtin_ctzll(m.special)) - 1 : all;
+            const Bits word = ~m.space & region;
+            Bits starts = word & ~(word << 1);
+            // A move number: its digits, then its dots ("12.", "12...");
+            // the word after the dots starts where they end ("1.e4"). Digits
+            // followed by anything else but white space ("1-0", "0-0",
+            // "12e4") are for the token-by-token path.
+            const Bits digits = m.digit & region;
+            const Bits numberStarts = starts & digits;
+            Bits limit = region;
+            if (numberStarts) {
+                const Bits afterDigits = (digits + numberStarts) & ~digits;
+                const Bits dotStarts = afterDigits & m.dot;
+                const Bits afterDots = ((m.dot & region) + dotStarts) & ~m.dot;
+                const Bits splits = afterDots & word;
+                const Bits odd = (afterDigits & word & ~m.dot) | (splits & digits);
+                starts |= splits;
+                if (odd) {
+                    // Up to the token that holds the first odd byte.
+                    const Bits before = starts & ((odd & (~odd + 1)) - 1);
+                    limit = before ? (Bits{1} << (63 - __builtin_clzll(before))) - 1 : 0;
+                }
+            }
+            // limit is a run of low bits.
+            unsigned stop = static_cast<unsigned>(__builtin_ctzll(~limit));
+            // The last token seen ends there only when a delimiter follows it.
+            if (limit == region && stop > 0 && (word >> (stop - 1) & 1) &&
+                (stop == kPlainBlock || !isDelimiter(s[i + stop]))) {
+                const Bits seen = starts & limit;
+                stop = seen ? static_cast<unsigned>(63 - __builtin_clzll(seen)) : 0;
+            }
+            if (stop == 0)
+                break;
+            if (depth == 0)
+                moves += bitCount(starts & m.moveStart & ((Bits{1} << stop) - 1));
+            lineStart = s[i + stop - 1] == '\n';
+            i += stop;
+        }
+#endif
+        // White space, as skipSpace.
+        while (i < n) {
+            const char c = s[i];
+            if (isSpace(c)) {
+                lineStart = c == '\n';
+                ++i;
+            } else if (c == '\xEF' && text_.substr(i, 3) == kBom) {
+                i += 3;
+            } else if (c == '%' && lineStart) {
+                const void *nl = std::memchr(s + i, '\n', n - i);
+                i = nl ? static_cast<std::size_t>(static_cast<const char *>(nl) - s) : n;
+            } else {
+                break;
+            }
+        }
+        if (i >= n) {
+            pos_ = n;
+            lineStart_ = lineStart;
+            return MovetextStop::End;
+        }
+        const std::size_t start = i;
+        const char c = s[i];
+        switch (c) {
+        case '[': {
+            std::size_t j = i + 1;
+            while (j < n && (s[j] == ' ' || s[j] == '\t'))
+                ++j;
+            if (j < n && isNameChar(s[j])) {
+                // A tag pair: the next game's, left for next().
+                pos_ = start;
+                lineStart_ = lineStart;
+                return MovetextStop::Tag;
+            }
+            ++i;
+            while (i < n && s[i] != ']' && s[i] != '\n')
+                ++i;
+            if (i < n && s[i] == ']')
+                ++i;
+            lineStart = false;
+            continue;
+        }
+        case '{':
+        case ';':
+            pos_ = start;
+            lineStart_ = false;
+            if (c == '{')
+                braceComment(start);
+            else
+                lineComment(start);
+            i = pos_;
+            lineStart = lineStart_;
+            continue;
+        case '(':
+            ++depth;
+            ++i;
+            lineStart = false;
+            continue;
+        case ')':
+            depth = depth > 0 ? depth - 1 : 0;
+            ++i;
+            lineStart = false;
+            continue;
+        case '*':
+            ++i;
+            if (depth == 0) {
+                pos_ = i;
+                lineStart_ = false;
+                return MovetextStop::Result;
+            }
+            lineStart = false;
+            continue;
+        case '$':
+            ++i;
+            while (i < n && isDigit(s[i]))
+                ++i;
+            if (i == start + 1)
+                while (i < n && !isDelimiter(s[i]))
+                    ++i;
+            lineStart = false;
+            continue;
+        case '!':
+        case '?':
+            while (i < n && (s[i] == '!' || s[i] == '?'))
+                ++i;
+            lineStart = false;
+            continue;
+        default:
+            break;
+        }
+        lineStart = false;
+        if (isDigit(c)) {
+            std::size_t j = i + 1;
+            while (j < n && isDigit(s[j]))
+                ++j;
+            if (j < n && s[j] == '.') {
+                // "12." or "12...": a move number (no result or castling has a dot there).
+                while (j < n && s[j] == '.')
+                    ++j;
+                i = j;
+                continue;
+            }
+            pos_ = start;
+            const Token t = number(start);
+            i = pos_;
+            if (t.kind == TokenKind::Result && depth == 0) {
+                lineStart_ = false;
+                return MovetextStop::Result;
+            }
+            if (t.kind == TokenKind::Move && depth == 0)
+                ++moves;
+            continue;
+        }
+        if (startsMove(c) && depth == 0)
+            ++moves;
+        ++i;
+        while (i < n && !isDelimiter(s[i]))
+            ++i;
+    }
+}
+
 Token Lexer::tag(std::size_t start) {
     std::size_t i = start + 1;
     while (i < text_.size() && (text_[i] == ' ' || text_[i] == '\t'))
@@ -138,8 +406,12 @@ Token Lexer::tag(std::size_t start) {
     std::string_view value;
     if (i < text_.size() && text_[i] == '"') {
         const std::size_t valueStart = ++i;
-        while (i < text_.size() && text_[i] != '"' && text_[i] != '\n' && text_[i] != '\r') {
-            if (text_[i] == '\\' && i + 1 < text_.size() && (text_[i + 1] == '"' || text_[i + 1] == '\\'))
+        while (i < text_.size()) {
+            while (i < text_.size() && !kValueStops[static_cast<unsigned char>(text_[i])])
+                ++i;
+            if (i >= text_.size() || text_[i] != '\\')
+                break;
+            if (i + 1 < text_.size() && (text_[i + 1] == '"' || text_[i + 1] == '\\'))
                 ++i;
             ++i;
         }

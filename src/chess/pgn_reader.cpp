@@ -419,6 +419,25 @@ std::vector<PgnGameSpan> splitPgnGames(std::string_view bytes) {
     return spans;
 }
 
+std::vector<PgnGameSpan> firstPgnGames(std::string_view bytes, std::size_t count) {
+    std::vector<PgnGameSpan> spans;
+    Lexer lexer(bytes);
+    pgn::GameExtent extent;
+    while (spans.size() < count && pgn::nextGame(lexer, extent, [](std::string_view, std::string_view) {}))
+        spans.push_back({extent.offset, extent.length});
+    return spans;
+}
+
+std::optional<PgnGameSpan> pgnGameAfter(std::string_view bytes, std::size_t offset) {
+    if (offset >= bytes.size())
+        return std::nullopt;
+    Lexer lexer(bytes, offset);
+    pgn::GameExtent extent;
+    if (!pgn::nextGame(lexer, extent, [](std::string_view, std::string_view) {}))
+        return std::nullopt;
+    return PgnGameSpan{extent.offset, extent.length};
+}
+
 bool looksLikePgn(std::string_view text) {
     text = skipBom(text);
     Lexer lexer(text);

@@ -40,5 +40,10 @@ struct PgnGameSpan {
     std::uint64_t length = 0;
 };
 std::vector<PgnGameSpan> splitPgnGames(std::string_view bytes);
+// The first count games of bytes, cut as splitPgnGames cuts them.
+std::vector<PgnGameSpan> firstPgnGames(std::string_view bytes, std::size_t count);
+// The game that starts at or after offset (the end of a game splitPgnGames
+// gave), or nothing when no game follows.
+std::optional<PgnGameSpan> pgnGameAfter(std::string_view bytes, std::size_t offset);
 
 } // namespace quorvane::chess

@@ -8,6 +8,7 @@
 #include "platform/errors.h"
 #include "platform/mapped_file.h"
 
+#include <charconv>
 #include <memory>
 #include <optional>
 
@@ -26,11 +27,33 @@ std::unique_ptr<MappedFile> mapPgn(const std::string &path) {
     return nullptr;
 }
 
+constexpr const char *kTruncated = "the file was cut shorter while it was read; what followed its new end was not read";
+
 // A field of a line: tabs and line breaks would break the columns.
-void field(std::ostream &out, std::string_view text) {
-    out << '\t';
+void field(std::string &line, std::string_view text) {
+    line += '\t';
+    const std::size_t at = line.size();
+    line += text;
+    bool plain = true;
     for (const char c : text)
-        out << (static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? ' ' : c);
+        plain &= static_cast<unsigned char>(c) >= 0x20 && c != 0x7F;
+    if (plain)
+        return;
+    for (std::size_t i = at; i < line.size(); ++i)
+        if (static_cast<unsigned char>(line[i]) < 0x20 || line[i] == 0x7F)
+            line[i] = ' ';
+}
+
+void number(std::string &line, std::int64_t value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    line.append(digits, end);
+}
+
+void field(std::ostream &out, std::string_view text) {
+    std::string line;
+    field(line, text);
+    out << line;
 }
 
 std::string tagOr(const chess::Game &game, std::string_view name) {
@@ -44,15 +67,30 @@ int listGames(const std::vector<std::string> &paths, std::ostream &out, std::ost
     int status = 0;
     for (const std::string &path : paths) {
         if (const auto file = mapPgn(path)) {
-            chess::indexPgnGames(file->bytes(), [&](std::vector<chess::GameSummary> &&chunk, std::uint64_t) {
-                for (const chess::GameSummary &g : chunk) {
-                    out << path << '\t' << g.number;
-                    for (const std::string *f : {&g.white, &g.black, &g.result, &g.date, &g.event, &g.eco})
-                        field(out, *f);
-                    out << '\t' << g.plies << '\n';
+            // The lines are made in one buffer and written a block at a
+            // time: a stream's per-character cost would be most of the listing.
+            std::string lines;
+            lines.reserve(1 << 17);
+            chess::scanPgnGames(file->bytes(), [&](const chess::GameFields &g, std::uint64_t) {
+                lines += path;
+                lines += '\t';
+                number(lines, static_cast<std::int64_t>(g.number));
+                for (const std::string_view f : {g.white, g.black, g.result, g.date, g.event, g.eco})
+                    field(lines, f);
+                lines += '\t';
+                number(lines, g.plies);
+                lines += '\n';
+                if (lines.size() >= (1 << 16)) {
+                    out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
+                    lines.clear();
                 }
                 return true;
             });
+            out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
+            if (file->truncated()) {
+                err << path << ": " << kTruncated << '\n';
+                status = 1;
+            }
             continue;
         }
         const RecordsRead read = readRecords(path, mail);
@@ -93,6 +131,10 @@ bool convertPgnFile(const std::string &path, std::ostream &out, std::ostream &er
             *failed = true;
         }
         out << chess::toPgnWithOpening(std::move(game));
+    }
+    if (file->truncated()) {
+        err << path << ": " << kTruncated << '\n';
+        *failed = true;
     }
     return true;
 }

@@ -24,6 +24,8 @@
 
 namespace quorvane {
 
+class MappedFile;
+
 // The clipboard's text for Edit > Paste Game, or std::nullopt after a box that
 // says why there is none to take: more than Clipboard::kMaxPasteBytes is refused
 // before anything reads it.
@@ -166,7 +168,14 @@ private:
         std::string path;
         std::vector<std::pair<std::uint64_t, std::uint64_t>> spans; // offset, length
         std::shared_ptr<const MailScan> mail;
+        // A database stays mapped while one of its games is shown: giving a
+        // gigabyte's mapping back takes longer than opening a game, and
+        // Ctrl+Page Down reads the same bytes the spans were found in.
+        std::shared_ptr<const MappedFile> file;
         std::size_t current = 0;
+        // More games may follow the spans: a game of a database may be chosen
+        // while the list is still scanning the file.
+        bool partial = false;
         std::size_t size() const { return mail ? mail->games.size() : spans.size(); }
     };
     // Opens path as PGN when its content is PGN (logic/pgn_open.cpp); false

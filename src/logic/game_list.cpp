@@ -32,6 +32,26 @@ std::vector<std::string> WordsOf(std::string_view filter) {
     return words;
 }
 
+// Which characters a text holds, one bit each: a-z, 0-9 bits of their own,
+// every other byte one of the 28 bits left. A row lacking a bit of a word
+// cannot hold it, whatever else it holds; a filter of letters and digits one
+// long is decided by the bits alone.
+constexpr int kOwnBits = 36;
+int LetterBit(char c) {
+    if (c >= 'a' && c <= 'z')
+        return c - 'a';
+    if (c >= '0' && c <= '9')
+        return 26 + (c - '0');
+    return kOwnBits + static_cast<unsigned char>(c) % (64 - kOwnBits);
+}
+
+std::uint64_t LettersOf(std::string_view text) {
+    std::uint64_t letters = 0;
+    for (const char c : text)
+        letters |= std::uint64_t{1} << LetterBit(c);
+    return letters;
+}
+
 bool Contains(std::string_view haystack, const std::string &word) {
     return ::memmem(haystack.data(), haystack.size(), word.data(), word.size()) != nullptr;
 }
@@ -47,6 +67,45 @@ std::string_view Cut(std::string_view text, std::size_t max) {
 }
 
 } // namespace
+
+GameChoice ChoiceOf(const chess::GameSummary &game) {
+    // The list counts moves, as the designed chooser counts record lines.
+    const int moves = game.plies < 0 ? 0 : static_cast<int>((game.plies + 1) / 2);
+    return {game.date, game.white, game.black, moves, game.result, game.event, game.round, game.eco};
+}
+
+std::size_t GameList::keptOf(GameList &games) const {
+    games.keep_.assign(games.rows_.size(), true);
+    if (words_.empty())
+        return games.rows_.size();
+    std::size_t kept = 0;
+    for (std::size_t game = 0; game < games.rows_.size(); ++game) {
+        games.keep_[game] = games.matches(game, words_);
+        kept += games.keep_[game] ? 1 : 0;
+    }
+    return kept;
+}
+
+void GameList::append(GameList &&games) {
+    const auto first = static_cast<std::uint32_t>(rows_.size());
+    const std::uint64_t textBase = texts_.size();
+    const std::uint64_t keyBase = keys_.size();
+    texts_ += games.texts_;
+    keys_ += games.keys_;
+    for (Row row : games.rows_) {
+        row.text += textBase;
+        row.key += keyBase;
+        rows_.push_back(row);
+    }
+    for (std::uint32_t game = 0; game < games.rows_.size(); ++game) {
+        const bool kept = game < games.keep_.size() && games.keep_[game];
+        order_.push_back(first + game);
+        keep_.push_back(kept);
+        if (kept)
+            shown_.push_back(first + game);
+    }
+    games = GameList();
+}
 
 void GameList::reserve(std::size_t games) {
     rows_.reserve(games);
@@ -71,6 +130,7 @@ void GameList::add(const GameChoice &game) {
         keys_ += ' ';
     }
     keys_.back() = '\n';
+    row.letters = LettersOf(std::string_view(keys_).substr(row.key));
     const auto index = static_cast<std::uint32_t>(rows_.size());
     rows_.push_back(row);
     order_.push_back(index);
@@ -99,6 +159,11 @@ std::string GameList::text(std::size_t game, Column column) const {
 bool GameList::matches(std::size_t game, const std::vector<std::string> &words) const {
     if (words.empty())
         return true;
+    std::uint64_t needed = 0;
+    for (const std::string &word : words)
+        needed |= LettersOf(word);
+    if ((rows_[game].letters & needed) != needed)
+        return false;
     const std::uint64_t start = rows_[game].key;
     const std::uint64_t end = game + 1 < rows_.size() ? rows_[game + 1].key : keys_.size();
     const std::string_view key = std::string_view(keys_).substr(start, end - start);
@@ -124,23 +189,37 @@ void GameList::setFilter(std::string_view filter) {
 
 void GameList::refilter() {
     keep_.assign(rows_.size(), words_.empty());
-    if (!words_.empty()) {
+    std::uint64_t needed = 0;
+    bool byLetters = !words_.empty();
+    for (const std::string &word : words_) {
+        needed |= LettersOf(word);
+        byLetters = byLetters && word.size() == 1 && LetterBit(word[0]) < kOwnBits;
+    }
+    if (byLetters) {
+        // Single letters or digits (the first key typed): the bits decide,
+        // one word of each row read, no text.
+        for (std::size_t game = 0; game < rows_.size(); ++game)
+            keep_[game] = (rows_[game].letters & needed) == needed;
+    } else if (!words_.empty()) {
         // One scan of all keys for the longest word; each hit names its row by
         // the keys' starts, and the scan goes on after that row.
+        // The hits come in the keys' order, so the row of each is found by
+        // walking on from the row of the last one.
         const std::string &word = words_.front();
         const char *base = keys_.data();
         std::size_t from = 0;
+        std::size_t game = 0;
         while (from < keys_.size()) {
             const void *hit = ::memmem(base + from, keys_.size() - from, word.data(), word.size());
             if (!hit)
                 break;
             const auto at = static_cast<std::uint64_t>(static_cast<const char *>(hit) - base);
-            const auto next = std::upper_bound(rows_.begin(), rows_.end(), at,
-                                               [](std::uint64_t offset, const Row &row) { return offset < row.key; });
-            const auto game = static_cast<std::size_t>(next - rows_.begin()) - 1;
-            if (matches(game, words_))
+            while (game + 1 < rows_.size() && rows_[game + 1].key <= at)
+                ++game;
+            // One word: the hit is the match.
+            if (words_.size() == 1 || matches(game, words_))
                 keep_[game] = true;
-            from = next == rows_.end() ? keys_.size() : static_cast<std::size_t>(next->key);
+            from = game + 1 < rows_.size() ? static_cast<std::size_t>(rows_[game + 1].key) : keys_.size();
         }
     }
     showKept();

@@ -5,6 +5,7 @@
 // buffer, each row's search key is made once, and a filter is a scan of one
 // buffer rather than a walk over strings.
 
+#include "chess/pgn_index.h"
 #include "platform/dialogs.h"
 
 #include <cstddef>
@@ -14,6 +15,9 @@
 #include <vector>
 
 namespace quorvane {
+
+// A row of the list from a game of a PGN file's index.
+GameChoice ChoiceOf(const chess::GameSummary &game);
 
 class GameList {
 public:
@@ -26,6 +30,15 @@ public:
     // set earlier applies to it; the order puts it last until the next sort.
     void add(const GameChoice &game);
     std::size_t size() const { return rows_.size(); }
+
+    // Games found after the list was shown, made elsewhere (on the thread
+    // that scans the file) as a list of their own with no filter. keptOf
+    // marks which of them this list's filter keeps and says how many; append
+    // then moves them in after the games already here, numbered on from
+    // them, the kept ones at the end of shown() (a view learns of the new
+    // rows between the two). A filter or sort set in between needs keptOf again.
+    std::size_t keptOf(GameList &games) const;
+    void append(GameList &&games);
 
     // The shown rows, as indexes of games in file order.
     const std::vector<std::uint32_t> &shown() const { return shown_; }
@@ -41,6 +54,8 @@ public:
     // Sorts the shown rows by a column, ties in file order; numbers and moves
     // by value. New games appended later keep to the end until sorted again.
     void sortBy(Column column, bool ascending);
+    Column sortColumn() const { return sortColumn_; }
+    bool ascending() const { return ascending_; }
 
 private:
     struct Row {
@@ -48,6 +63,7 @@ private:
         std::uint16_t length[ColumnCount - 2] = {}; // White .. Eco
         int moves = 0;
         std::uint64_t key = 0; // start of the search key in keys_
+        std::uint64_t letters = 0; // LettersOf(the key)
     };
     std::string_view field(std::size_t game, Column column) const;
     bool matches(std::size_t game, const std::vector<std::string> &words) const;

@@ -7,6 +7,7 @@
 
 #include "chess/pgn_index.h"
 #include "chess/pgn_reader.h"
+#include "logic/game_list.h"
 #include "platform/mapped_file.h"
 
 #include <algorithm>
@@ -20,49 +21,65 @@ namespace {
 // first significant line only.
 constexpr std::size_t kSniffBytes = 64 * 1024;
 constexpr const char *kOpenTitle = "Open";
-
-int MovesOf(std::int64_t plies) { return plies < 0 ? 0 : static_cast<int>((plies + 1) / 2); }
+// A file cut shorter while it was mapped reads as zero bytes past its new end.
+constexpr const char *kTruncatedText = "The file was cut shorter while it was read: open it again.";
 
 } // namespace
 
+std::optional<std::size_t> GameChooser::ChoosePgn(std::string_view bytes, std::vector<Span> &spans) {
+    const std::vector<chess::GameSummary> index = chess::indexPgnGames(bytes);
+    spans.clear();
+    spans.reserve(index.size());
+    for (const chess::GameSummary &game : index)
+        spans.emplace_back(game.offset, game.length);
+    return ChooseAmong(index.size(), [&index](std::size_t i) { return ChoiceOf(index[i]); });
+}
+
 bool ChsMain::OpenPgnFile(const std::string &path) {
-    std::optional<MappedFile> file;
+    // The database kept mapped for the game on the board is let go before
+    // another file is read, not while that file's game opens; Ctrl+Page Down
+    // then maps it again.
+    if (source_)
+        source_->file.reset();
+    std::shared_ptr<const MappedFile> file;
     try {
-        file.emplace(path);
+        file = std::make_shared<const MappedFile>(path);
     } catch (const std::exception &) {
         // Unreadable: the record reader fails on it the designed way.
         return false;
     }
-    if (!chess::looksLikePgn(file->bytes().substr(0, kSniffBytes)))
+    const std::string_view bytes = file->bytes();
+    if (!chess::looksLikePgn(bytes.substr(0, kSniffBytes)))
         return false;
-    const std::vector<chess::GameSummary> index = chess::indexPgnGames(file->bytes());
-    if (index.empty())
+    // The first two games tell a game from a database; a database's index is
+    // the chooser's to build, so that a window can show it as it grows.
+    const std::vector<chess::PgnGameSpan> firstTwo = chess::firstPgnGames(bytes, 2);
+    if (firstTwo.empty())
         return false;
-    std::size_t chosen = 0;
-    if (index.size() > 1) {
+    GameSource source;
+    source.path = path;
+    if (firstTwo.size() == 1) {
+        source.spans.emplace_back(firstTwo[0].offset, firstTwo[0].length);
+    } else {
         if (!Chooser)
             return true;
+        source.partial = true;
+        source.file = file;
         std::optional<std::size_t> picked;
         try {
-            picked = Chooser->ChooseAmong(index.size(), [&](std::size_t i) {
-                const chess::GameSummary &game = index[i];
-                return GameChoice{game.date,  game.white, game.black, MovesOf(game.plies),
-                                  game.result, game.event, game.round, game.eco};
-            });
+            picked = Chooser->ChoosePgn(bytes, source.spans);
         } catch (const std::exception &) {
         }
         // Cancelled: the game on the board stays as it was.
-        if (!picked || *picked >= index.size())
+        if (!picked || *picked >= source.spans.size())
             return true;
-        chosen = *picked;
+        source.current = *picked;
     }
-    GameSource source;
-    source.path = path;
-    source.spans.reserve(index.size());
-    for (const chess::GameSummary &game : index)
-        source.spans.push_back({game.offset, game.length});
-    source.current = chosen;
-    LoadPgnSpan(file->bytes(), std::move(source));
+    if (file->truncated()) {
+        box_.Show(kTruncatedText, vbOKOnly, kOpenTitle);
+        return true;
+    }
+    LoadPgnSpan(bytes, std::move(source));
     return true;
 }
 
@@ -110,9 +127,11 @@ bool ChsMain::OpenAdjacentGame(int step) {
     if (!source_ || sourceRevision_ != lstFieldsList.Revision())
         return false;
     const auto next = static_cast<std::int64_t>(source_->current) + step;
-    if (next < 0 || next >= static_cast<std::int64_t>(source_->size()))
+    if (next < 0)
         return false;
     GameSource source = *source_;
+    if (next >= static_cast<std::int64_t>(source_->size()) && (source.mail || source.path == "(pasted)" || !source.partial))
+        return false;
     source.current = static_cast<std::size_t>(next);
     if (source.mail) {
         if (!MailParser)
@@ -125,11 +144,27 @@ bool ChsMain::OpenAdjacentGame(int step) {
     }
     if (source.path == "(pasted)")
         return LoadPgnSpan(pastedText_, std::move(source));
-    std::optional<MappedFile> file;
+    std::shared_ptr<const MappedFile> file = source.file;
     try {
-        file.emplace(source.path);
+        if (!file)
+            file = std::make_shared<const MappedFile>(source.path);
     } catch (const std::exception &) {
         box_.Show("The file cannot be read any more: open it again.", vbOKOnly, kOpenTitle);
+        return false;
+    }
+    if (source.current >= source.spans.size()) {
+        // A game was chosen before the list had scanned the whole file: the
+        // next game is found after the last one known.
+        const auto [offset, length] = source.spans.back();
+        const std::optional<chess::PgnGameSpan> after = chess::pgnGameAfter(file->bytes(), offset + length);
+        if (!after) {
+            source_->partial = false;
+            return false;
+        }
+        source.spans.emplace_back(after->offset, after->length);
+    }
+    if (file->truncated()) {
+        box_.Show(kTruncatedText, vbOKOnly, kOpenTitle);
         return false;
     }
     return LoadPgnSpan(file->bytes(), std::move(source));

@@ -6,6 +6,8 @@
 
 #include "logic/variations.h"
 
+#include "chess/openings.h"
+
 #include "logic/game_load.h"
 #include "logic/chess_squares.h"
 
@@ -263,6 +265,27 @@ std::string Variations::VariationCaption() {
     if (!off_)
         return {};
     return "Variation: " + cursor_->movesText(common_);
+}
+
+std::string Variations::OpeningCaption() {
+    const chess::GameCursor *c = Cursor();
+    if (!c)
+        return {};
+    std::vector<chess::Move> line;
+    line.reserve(c->depth());
+    for (std::size_t i = 0; i < c->depth(); ++i)
+        line.push_back(c->moveAt(i));
+    auto same = [](const chess::Move &a, const chess::Move &b) {
+        return a.from == b.from && a.to == b.to && a.promotion == b.promotion;
+    };
+    if (openingStart_ && chess::positionKey(*openingStart_) == chess::positionKey(c->game().start) &&
+        std::equal(line.begin(), line.end(), openingLine_.begin(), openingLine_.end(), same))
+        return openingText_;
+    const std::optional<chess::Opening> opening = chess::OpeningBook::standard().classify(c->game().start, line);
+    openingText_ = opening ? chess::openingText(*opening) : std::string();
+    openingStart_ = c->game().start;
+    openingLine_ = std::move(line);
+    return openingText_;
 }
 
 std::vector<int> Variations::TargetsFrom(int boardSquare) {

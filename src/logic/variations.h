@@ -65,6 +65,10 @@ public:
     // "Variation: 14. Bc5 Nf6 15. Nd2" while the board is off the record (the
     // last moves of a long one); empty on it.
     std::string VariationCaption();
+    // The opening of the position on the board, as "B90 Sicilian: Najdorf":
+    // the deepest position of the line so far that the ECO file names. Empty
+    // with no game, before the first named position, or without the file.
+    std::string OpeningCaption();
 
     // The board squares (sqrSpace indices) the piece on boardSquare may move to;
     // empty when it is no piece of the side to move, or no position is there.
@@ -133,6 +137,11 @@ private:
     std::size_t AddedAfterGame();
 
     ChsMain &form_;
+    // The line OpeningCaption last named, and its name: a refresh that did
+    // not move the board looks nothing up.
+    std::vector<chess::Move> openingLine_;
+    std::optional<chess::Position> openingStart_;
+    std::string openingText_;
     std::optional<chess::Game> game_;
     std::optional<chess::GameCursor> cursor_;
     std::uint64_t revision_ = 0;

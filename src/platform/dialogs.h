@@ -4,8 +4,11 @@
 
 #include <cstddef>
 #include <functional>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quorvane {
@@ -115,6 +118,16 @@ public:
             games.push_back(game(i));
         return Choose(games);
     }
+
+    // Where a game lies in its file: offset and length.
+    using Span = std::pair<std::uint64_t, std::uint64_t>;
+    // Modal, for the bytes of a PGN database (alive until it returns): the
+    // index of the chosen game, or std::nullopt. spans gets where each game
+    // found lies: every game of the file, or the first ones only when a game
+    // was chosen before the whole file was scanned. A window scans the file
+    // while it shows the games found so far; this one scans it first and asks
+    // Choose (logic/pgn_open.cpp).
+    virtual std::optional<std::size_t> ChoosePgn(std::string_view bytes, std::vector<Span> &spans);
 };
 
 } // namespace quorvane

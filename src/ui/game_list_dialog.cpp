@@ -4,15 +4,19 @@
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
 
 namespace quorvane::ui {
 
@@ -22,6 +26,8 @@ constexpr const char *kHeaders[GameList::ColumnCount] = {"#",     "White", "Blac
                                                          "Event", "Round", "ECO",   "Moves"};
 // Column widths in average characters: room for the usual tag, not the longest.
 constexpr int kWidths[GameList::ColumnCount] = {6, 20, 20, 7, 13, 22, 6, 5, 6};
+
+constexpr int kProgressSteps = 1000;
 
 bool IsNumberColumn(int column) { return column == GameList::Number || column == GameList::Moves; }
 
@@ -68,6 +74,26 @@ void GameListModel::setFilter(const QString &filter) {
 }
 
 std::size_t GameListModel::gameAt(int row) const { return list_.shown()[static_cast<std::size_t>(row)]; }
+
+void GameListModel::append(GameList &&games) {
+    const std::size_t kept = list_.keptOf(games);
+    if (kept == 0) {
+        list_.append(std::move(games));
+        return;
+    }
+    const int first = rowCount();
+    beginInsertRows({}, first, first + static_cast<int>(kept) - 1);
+    list_.append(std::move(games));
+    endInsertRows();
+}
+
+// Games the scan found, made into rows on its thread, taken in on the window's.
+struct GameListDialog::Chunk {
+    GameList games;
+    std::vector<GameChooser::Span> spans;
+    std::uint64_t scanned = 0;
+    bool last = false;
+};
 
 GameListDialog::GameListDialog(GameList &list, const QString &what, QWidget *parent)
     : QDialog(parent), list_(list), what_(what) {
@@ -132,8 +158,17 @@ GameListDialog::GameListDialog(GameList &list, const QString &what, QWidget *par
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("prgIndex"));
+    progress_->setRange(0, kProgressSteps);
+    progress_->setMaximumWidth(fontMetrics().averageCharWidth() * 30);
+    progress_->hide();
+
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(caption_);
+    auto *top = new QHBoxLayout;
+    top->addWidget(caption_, 1);
+    top->addWidget(progress_);
+    layout->addLayout(top);
     layout->addWidget(filter_);
     layout->addWidget(table_);
     layout->addWidget(buttons);
@@ -144,10 +179,89 @@ GameListDialog::GameListDialog(GameList &list, const QString &what, QWidget *par
     table_->setFocus();
 }
 
+GameListDialog::~GameListDialog() { stopIndexing(); }
+
+void GameListDialog::indexInBackground(std::string_view bytes, std::vector<GameChooser::Span> &spans,
+                                       IndexOptions options) {
+    stopIndexing();
+    spans_ = &spans;
+    bytesToScan_ = bytes.size();
+    cancel_ = false;
+    indexing_ = true;
+    progress_->setValue(0);
+    progress_->show();
+    showCount();
+    // The thread only reads the bytes and makes rows of its own; the list,
+    // the model and spans are touched on the window's thread alone, where
+    // each chunk arrives as a queued call. The destructor joins the thread
+    // before this object goes, and Qt drops the calls still queued with it.
+    scan_ = std::thread([this, bytes, options = std::move(options)] {
+        chess::indexPgnGames(
+            bytes,
+            [&](std::vector<chess::GameSummary> &&found, std::uint64_t scanned) {
+                if (cancel_.load(std::memory_order_relaxed))
+                    return false;
+                auto chunk = std::make_shared<Chunk>();
+                chunk->games.reserve(found.size());
+                chunk->spans.reserve(found.size());
+                for (const chess::GameSummary &game : found) {
+                    chunk->games.add(ChoiceOf(game));
+                    chunk->spans.emplace_back(game.offset, game.length);
+                }
+                chunk->scanned = scanned;
+                QMetaObject::invokeMethod(this, [this, chunk] { takeChunk(*chunk); }, Qt::QueuedConnection);
+                if (options.afterChunk)
+                    options.afterChunk(false);
+                return !cancel_.load(std::memory_order_relaxed);
+            },
+            options.chunkGames);
+        auto end = std::make_shared<Chunk>();
+        end->last = true;
+        end->scanned = bytes.size();
+        QMetaObject::invokeMethod(this, [this, end] { takeChunk(*end); }, Qt::QueuedConnection);
+        if (options.afterChunk)
+            options.afterChunk(true);
+    });
+}
+
+void GameListDialog::takeChunk(Chunk &chunk) {
+    if (!spans_)
+        return;
+    spans_->insert(spans_->end(), chunk.spans.begin(), chunk.spans.end());
+    const bool hadRows = model_->rowCount() > 0;
+    model_->append(std::move(chunk.games));
+    if (!hadRows && model_->rowCount() > 0 && !table_->currentIndex().isValid())
+        table_->setCurrentIndex(model_->index(0, 0));
+    if (bytesToScan_ > 0)
+        progress_->setValue(static_cast<int>(chunk.scanned * kProgressSteps / bytesToScan_));
+    if (chunk.last) {
+        indexing_ = false;
+        progress_->hide();
+        // Games found after a sort were put last; the whole list is sorted now.
+        if (list_.sortColumn() != GameList::Number || !list_.ascending())
+            model_->sort(list_.sortColumn(), list_.ascending() ? Qt::AscendingOrder : Qt::DescendingOrder);
+    }
+    showCount();
+}
+
+void GameListDialog::stopIndexing() {
+    cancel_ = true;
+    if (scan_.joinable())
+        scan_.join();
+    indexing_ = false;
+}
+
+void GameListDialog::done(int result) {
+    // The scan stops at its next chunk; the thread is joined with the window.
+    cancel_ = true;
+    QDialog::done(result);
+}
+
 void GameListDialog::showCount() {
     const auto all = static_cast<qlonglong>(list_.size());
     const auto shown = static_cast<qlonglong>(list_.shown().size());
-    QString text = QStringLiteral("This %1 holds %2 games.").arg(what_, QLocale().toString(all));
+    QString text = indexing_ ? QStringLiteral("Reading this %1: %2 games so far.").arg(what_, QLocale().toString(all))
+                             : QStringLiteral("This %1 holds %2 games.").arg(what_, QLocale().toString(all));
     if (shown != all)
         text += QStringLiteral(" %1 shown.").arg(QLocale().toString(shown));
     caption_->setText(text);
@@ -179,6 +293,22 @@ std::optional<std::size_t> GameListDialog::chosen() const {
     if (!current.isValid() || current.row() >= model_->rowCount())
         return std::nullopt;
     return model_->gameAt(current.row());
+}
+
+std::optional<std::size_t> QtGameChooser::ChoosePgn(std::string_view bytes, std::vector<Span> &spans) {
+    auto list = std::make_shared<GameList>();
+    spans.clear();
+    std::optional<std::size_t> chosen;
+    {
+        GameListDialog dialog(*list, QStringLiteral("file"), parent_);
+        dialog.indexInBackground(bytes, spans, indexOptions_);
+        if (dialog.exec() == QDialog::Accepted)
+            chosen = dialog.chosen();
+    }
+    // The rows of a large database take tens of milliseconds to give back:
+    // after the chosen game is on the board.
+    QTimer::singleShot(0, QCoreApplication::instance(), [list] {});
+    return chosen;
 }
 
 std::optional<std::size_t> QtGameChooser::Choose(const std::vector<GameChoice> &games) {

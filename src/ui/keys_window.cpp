@@ -34,6 +34,7 @@ constexpr std::array kOpening{
     "chess site's PGN.",
     "A mailbox or a PGN database with several games shows the game list: a click on a column sorts it, the "
     "filter box narrows it as you type, Enter or a double-click opens the game and Esc changes nothing. "
+    "A large file shows its first games at once, with a progress bar while the rest is read. "
     "Ctrl+Page Down and Ctrl+Page Up open the next and the previous game of the same file.",
 };
 constexpr std::array kStepping{
@@ -44,7 +45,10 @@ constexpr std::array kStepping{
 };
 constexpr std::array kBoard{
     "View > Flip Board (Ctrl+B) puts rank 1 at the top, for a player who had Black. View > Show Last Move "
-    "turns the outline of the move last played off and on.",
+    "turns the outline of the move last played off and on. The window's title names the opening of the "
+    "position on the board (\"B90 Sicilian: Najdorf\").",
+    "View > Standard Notation switches a record's move list from the record's squares (\"d2-d4 d7-d5\") to "
+    "the moves as chess books write them (\"d4 d5\"); the record itself stays as it was read.",
     "View > Zoom In (Ctrl++), Zoom Out (Ctrl+-) and Actual Size (Ctrl+0) scale the whole window; it can also "
     "be resized and maximised.",
 };
@@ -59,6 +63,7 @@ constexpr std::array kAnalysis{
     "Below it the whole game is evaluated: the graph and the review show each side's accuracy, average "
     "centipawn loss, inaccuracies, mistakes and blunders, with the better move. A click on the graph or on a "
     "move shows that position on the board.",
+    "View > Analysis Lines sets how many of the engine's best lines (1 to 5) the Analysis window shows.",
 };
 constexpr std::array kSaving{
     "File > Save as PGN... (Ctrl+S) saves the game as a PGN file, variations included; Save with Analysis "

@@ -169,6 +169,7 @@ private:
     QAction *promoteVariation_ = nullptr;
     bool shownOffRecord_ = false;
     std::string titleVariation_; // the variation the title shows
+    std::string titleOpening_;   // the opening it names
     // The GMime parser, loaded when the first message needs it.
     std::unique_ptr<MessageParser> mailParser_;
     std::unique_ptr<GameChooser> ownChooser_;

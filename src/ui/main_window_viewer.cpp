@@ -110,16 +110,21 @@ void FrmChsMain::showTitle() {
     // alone while none is open.
     const std::string &name = core_.lblFileName.Caption;
     const std::string variation = variations_->VariationCaption();
-    if (name == titleName_ && variation == titleVariation_)
+    const std::string opening = name.empty() ? std::string() : variations_->OpeningCaption();
+    if (name == titleName_ && variation == titleVariation_ && opening == titleOpening_)
         return;
     titleName_ = name;
     titleVariation_ = variation;
+    titleOpening_ = opening;
     const QString program = QStringLiteral("Quorvane");
     // "[*]" in a title stands for the modified mark; doubled it is shown as it is.
     const QString shown = fromLocalPath(name).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
     // Off the game's moves the title says so, so a variation is never taken for the game.
     const QString tried = variation.empty() ? QString() : QString::fromStdString(variation) + QStringLiteral(" - ");
-    setWindowTitle(name.empty() ? program : shown + QStringLiteral(" - ") + tried + program);
+    // The opening of the position on the board, as a database program names
+    // it beside the game; in the title, as the window has no other place for it.
+    const QString named = opening.empty() ? QString() : QString::fromStdString(opening) + QStringLiteral(" - ");
+    setWindowTitle(name.empty() ? program : shown + QStringLiteral(" - ") + tried + named + program);
 }
 
 } // namespace quorvane::ui

@@ -2,7 +2,8 @@
 // screenshot: snapshot OUT.png [RECORD [HALF-MOVES [--flipped]]] shows the main
 // window, snapshot OUT.png --about, snapshot OUT.png --help-window and
 // snapshot OUT.png --keys-window the other three,
-// snapshot OUT.png --chooser the mailbox's game chooser with three games.
+// snapshot OUT.png --chooser the mailbox's game chooser with three games,
+// snapshot OUT.png --indexing [FILTER] the game list while it still scans a file.
 // With QUORVANE_SNAPSHOT_SIZE=WxH the window is resized to that size first.
 // With QUORVANE_SNAPSHOT_MENU=mnuEdit (a menu's object name) that menu is drawn
 // open over the main window.
@@ -24,9 +25,13 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
+#include <QTableView>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <memory>
+#include <thread>
 
 int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -50,6 +55,41 @@ int main(int argc, char **argv) {
         chooser.show();
         QApplication::processEvents();
         return chooser.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+    }
+    if (what == QLatin1String("--indexing")) {
+        // A database of 20,000 games, the scan held after its second chunk of
+        // 1,000: the list as it shows while a large file is still being read.
+        std::string bytes;
+        for (int i = 0; i < 20000; ++i)
+            bytes += "[Event \"City Open " + std::to_string(1990 + i % 30) + "\"]\n[Date \"" +
+                     std::to_string(1990 + i % 30) + ".05.0" + std::to_string(1 + i % 9) + "\"]\n[Round \"" +
+                     std::to_string(1 + i % 9) + "\"]\n[White \"Player " + std::to_string(i) +
+                     "\"]\n[Black \"Opponent " + std::to_string(i % 97) + "\"]\n[Result \"1-0\"]\n[ECO \"C6" +
+                     std::to_string(i % 10) + "\"]\n\n1. e4 e5 2. Nf3 Nc6 3. Bb5 a6 1-0\n\n";
+        quorvane::GameList games;
+        std::vector<quorvane::GameChooser::Span> spans;
+        std::atomic<int> chunks = 0;
+        std::atomic<bool> done = false;
+        quorvane::ui::IndexOptions options;
+        options.chunkGames = 1000;
+        options.afterChunk = [&](bool) {
+            if (++chunks >= 2)
+                while (!done)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        };
+        quorvane::ui::GameListDialog chooser(games, QStringLiteral("file"), nullptr);
+        chooser.show();
+        chooser.indexInBackground(bytes, spans, options);
+        QElapsedTimer waited;
+        waited.start();
+        while (chooser.table()->model()->rowCount() < 2000 && waited.elapsed() < 5000)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (argc > 3)
+            chooser.filterBox()->setText(QString::fromUtf8(argv[3]));
+        QApplication::processEvents();
+        const bool saved = chooser.grab().save(QString::fromLocal8Bit(argv[1]));
+        done = true;
+        return saved ? 0 : 1;
     }
     if (what == QLatin1String("--about") || what == QLatin1String("--help-window") ||
         what == QLatin1String("--keys-window")) {
@@ -88,6 +128,19 @@ int main(int argc, char **argv) {
     }
     QApplication::processEvents();
     QPixmap shot = window.grab();
+    // QUORVANE_SNAPSHOT_TITLE=1 draws the window's title in a strip above it,
+    // as a window manager's frame would (an offscreen grab has no frame).
+    if (qEnvironmentVariableIsSet("QUORVANE_SNAPSHOT_TITLE")) {
+        const int strip = window.fontMetrics().height() + 10;
+        QPixmap framed(shot.width(), shot.height() + strip);
+        framed.fill(QColor(0, 84, 166));
+        QPainter painter(&framed);
+        painter.drawPixmap(0, strip, shot);
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(8, 0, shot.width() - 16, strip), Qt::AlignVCenter | Qt::AlignLeft, window.windowTitle());
+        painter.end();
+        shot = framed;
+    }
     const QString menuName = qEnvironmentVariable("QUORVANE_SNAPSHOT_MENU");
     if (auto *menu = menuName.isEmpty() ? nullptr : window.findChild<QMenu *>(menuName)) {
         const QRect title = window.menuBar()->actionGeometry(menu->menuAction());
