@@ -64,6 +64,8 @@ constexpr std::array kAnalysis{
     "centipawn loss, inaccuracies, mistakes and blunders, with the better move. A click on the graph or on a "
     "move shows that position on the board.",
     "View > Analysis Lines sets how many of the engine's best lines (1 to 5) the Analysis window shows.",
+    "View > Analysis Depth sets how far the whole-game evaluation searches each position (100,000, "
+    "1,000,000 or 5,000,000 nodes); choosing another depth evaluates the game again.",
 };
 constexpr std::array kSaving{
     "File > Save as PGN... (Ctrl+S) saves the game as a PGN file, variations included; Save with Analysis "
