@@ -340,6 +340,129 @@ TEST(MailOpen, MailboxOfSeveralGamesGoesThroughTheChooser) {
     EXPECT_TRUE(h.box.shown.empty());
 }
 
+// A mailbox of one-move games between messages that hold none: a base64
+// game, a message with no record and a line the mailbox quoted.
+std::string ManyGames(int games) {
+    std::string mbox;
+    for (int i = 0; i < games; ++i) {
+        const std::string record = ";Title: Chess Game\n;White: player_" + std::to_string(i) + "\n;Black: b\n;Date: d\n\n" +
+                                   "1. e2-e4 e7-e5\n" + std::string(i % 3 == 0 ? "2. g1-f3 b8-c6\n" : "");
+        mbox += "From x@example.org Tue Jun  1 20:11:16 2004\n";
+        mbox += i % 5 == 4 ? Message("Content-Type: text/plain\nContent-Transfer-Encoding: base64\n", Base64(record))
+                           : "From: x\n\n" + record;
+        mbox += "\nFrom y@example.org Tue Jun  1 20:11:16 2004\nFrom: y\n\nNo game.\n>From here.\n\n";
+    }
+    return mbox;
+}
+
+TEST(MailScanChunks, GivesWhatTheWholeScanFindsInChunksAndStops) {
+    const std::string mbox = ManyGames(23);
+    mail::GMimeMessageParser parser;
+    const MailScan whole = FindGames(mbox, parser, false);
+    ASSERT_EQ(whole.games.size(), 23u);
+    const MailScan firstTwo = FindGames(mbox, parser, false, 2);
+    EXPECT_FALSE(firstTwo.complete);
+    ASSERT_EQ(firstTwo.games.size(), 2u);
+    EXPECT_EQ(firstTwo.games.record(0), whole.games.record(0));
+    EXPECT_TRUE(whole.complete);
+
+    const struct {
+        const char *name;
+        std::size_t chunk;
+        std::size_t from; // a game's index: the scan starts after the one before
+    } rows[] = {{"one game a chunk", 1, 0}, {"seven a chunk", 7, 0}, {"one chunk", 1000, 0},
+                {"after the first two", 4, 2}, {"after the last", 3, 23}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::size_t from = row.from == 0 ? 0 : whole.games[row.from - 1].message.end;
+        std::vector<FoundGame> found;
+        std::vector<std::size_t> sizes;
+        std::size_t scanned = 0;
+        ScanMailGames(mbox, parser, from, row.chunk, [&](FoundGames &&games, std::size_t at) {
+            EXPECT_GT(at, scanned);
+            scanned = at;
+            sizes.push_back(games.size());
+            for (const FoundGame &game : games)
+                found.push_back(game);
+            return true;
+        });
+        ASSERT_EQ(found.size(), whole.games.size() - row.from);
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            const FoundGame want = whole.games[row.from + i];
+            EXPECT_EQ(found[i].white, want.white) << i;
+            EXPECT_EQ(found[i].moveLines, want.moveLines) << i;
+            EXPECT_EQ(found[i].message.begin, want.message.begin) << i;
+            EXPECT_EQ(found[i].message.end, want.message.end) << i;
+            EXPECT_TRUE(found[i].record.empty());
+            EXPECT_EQ(RecordOfMessage(mbox, found[i].message, parser), RecordOf(whole, row.from + i, parser)) << i;
+        }
+        for (std::size_t i = 0; i + 1 < sizes.size(); ++i)
+            EXPECT_EQ(sizes[i], row.chunk);
+        if (!found.empty())
+            EXPECT_GE(scanned, found.back().message.end);
+        const std::optional<FoundGame> after = MailGameAfter(mbox, parser, from);
+        ASSERT_EQ(after.has_value(), !found.empty());
+        if (after)
+            EXPECT_EQ(after->white, found[0].white);
+    }
+
+    // Stopped: by the chunk's answer, or by the flag before any message is read.
+    int calls = 0;
+    ScanMailGames(mbox, parser, 0, 5, [&](FoundGames &&, std::size_t) { return ++calls < 2; });
+    EXPECT_EQ(calls, 2);
+    const std::atomic<bool> stop = true;
+    calls = 0;
+    ScanMailGames(mbox, parser, 0, 5, [&](FoundGames &&, std::size_t) { return ++calls, true; }, &stop);
+    EXPECT_EQ(calls, 0);
+    // No mail at all gives no game.
+    ScanMailGames("[Event \"x\"]\n", parser, 0, 5, [&](FoundGames &&, std::size_t) { return ++calls, true; });
+    EXPECT_EQ(calls, 0);
+}
+
+// A chooser that picks a game from the first chunk, before the rest of the
+// mailbox was scanned: the window knows those games only.
+struct FirstChunkChooser : GameChooser {
+    std::size_t chunk = 2;
+    std::size_t answer = 0;
+    std::size_t offered = 0;
+    std::optional<std::size_t> Choose(const std::vector<GameChoice> &) override { return std::nullopt; }
+    std::optional<std::size_t> ChooseScanned(GameScan &scan, std::vector<Span> &spans) override {
+        const std::atomic<bool> never = false;
+        scan.Scan(chunk, [&](GameScan::Chunk &&found) {
+            spans = found.spans;
+            offered = found.games.size();
+            return false;
+        }, never);
+        return answer;
+    }
+};
+
+TEST(MailOpen, CtrlPageDownGoesPastTheGamesTheListHadFound) {
+    const std::string mbox = ManyGames(6);
+    MailHarness h;
+    FirstChunkChooser chooser;
+    chooser.answer = 1;
+    h.form.Chooser = &chooser;
+    h.Open("/mail/box.mbox", mbox);
+    // The first two games were found before the list was shown.
+    EXPECT_EQ(chooser.offered, 2u);
+    EXPECT_EQ(h.form.lblWhitePlayer.Caption, "White: player_1");
+    for (const char *white : {"White: player_2", "White: player_3", "White: player_4", "White: player_5"}) {
+        EXPECT_TRUE(h.form.OpenAdjacentGame(1));
+        EXPECT_EQ(h.form.lblWhitePlayer.Caption, white);
+    }
+    EXPECT_FALSE(h.form.OpenAdjacentGame(1)) << "the mailbox's last game";
+    EXPECT_EQ(h.form.GameOfFile(), std::optional<std::size_t>(5));
+    EXPECT_TRUE(h.form.OpenAdjacentGame(-1));
+    EXPECT_EQ(h.form.lblWhitePlayer.Caption, "White: player_4");
+    EXPECT_EQ(h.form.lstMoveList.ListCount(), 1) << "its record of one move line";
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(h.form.OpenAdjacentGame(-1));
+    EXPECT_EQ(h.form.lblWhitePlayer.Caption, "White: player_0");
+    EXPECT_FALSE(h.form.OpenAdjacentGame(-1));
+    EXPECT_TRUE(h.box.shown.empty());
+}
+
 TEST(MailPaste, ClipboardTextThroughTheSameFinder) {
     const std::string record = testing::ReadTestData("game_118.txt");
     Replay expected = LoadedAs("(pasted)", record);

@@ -368,18 +368,42 @@ bool GameOfMessage(std::string_view message, MessageParser &parser, bool keepRec
     return FoundIn(message, game, keepRecord);
 }
 
-void ScanMessages(std::string_view bytes, MessageParser &parser, bool keepRecords, MailScan &scan) {
+// Calls found with each game of the messages of bytes that start at or after
+// from, in order, until it returns false or stop is set (looked at before each
+// message that may hold a game). The record is kept while keep() says so.
+template <typename Keep, typename Found>
+void ScanMessagesFrom(std::string_view bytes, MessageParser &parser, std::size_t from, bool &titleSeen, Keep keep,
+                      Found found, const std::atomic<bool> *stop = nullptr) {
     // Only messages that may hold a title are cut out of a mailbox at all.
     TitleStarts titles(bytes);
-    ForEachMessageAround(bytes, std::ref(titles), [&](std::string_view message, MessageSpan span) {
+    bool done = false;
+    const NextStart next = [&](std::size_t at) {
+        if (done || (stop && stop->load(std::memory_order_relaxed)))
+            return std::string_view::npos;
+        return titles(std::max(at, from));
+    };
+    ForEachMessageAround(bytes, next, [&](std::string_view message, MessageSpan span) {
         FoundGame game;
-        // The first game's record is kept: most files hold one.
-        const bool keep = keepRecords || scan.games.empty();
-        if (GameOfMessage(message, parser, keep, scan.titleSeen, game)) {
+        if (GameOfMessage(message, parser, keep(), titleSeen, game)) {
             game.message = span;
-            scan.games.push_back(std::move(game));
+            done = !found(std::move(game));
         }
     });
+}
+
+void ScanMessages(std::string_view bytes, MessageParser &parser, bool keepRecords, std::size_t maxGames,
+                  MailScan &scan) {
+    ScanMessagesFrom(
+        bytes, parser, 0, scan.titleSeen,
+        // The first game's record is kept: most files hold one.
+        [&] { return keepRecords || scan.games.empty(); },
+        [&](FoundGame &&game) {
+            scan.games.push_back(std::move(game));
+            if (scan.games.size() < maxGames)
+                return true;
+            scan.complete = false;
+            return false;
+        });
 }
 
 std::string_view FirstLine(std::string_view text) {
@@ -470,15 +494,25 @@ bool HasTitleLine(std::string_view text) {
     return false;
 }
 
-MailScan FindGames(std::string_view bytes, MessageParser &parser, bool keepRecords) {
+MailScan FindGames(std::string_view bytes, MessageParser &parser, bool keepRecords, std::size_t maxGames) {
     MailScan scan;
     if (!StartsLikeMail(FirstLine(bytes)))
         return scan;
     scan.isMail = true;
-    ScanMessages(bytes, parser, keepRecords, scan);
-    if (!keepRecords && scan.games.size() > 1)
+    ScanMessages(bytes, parser, keepRecords, maxGames, scan);
+    if ((!keepRecords && scan.games.size() > 1) || !scan.complete)
         scan.bytes.assign(bytes);
     return scan;
+}
+
+std::string RecordOfMessage(std::string_view bytes, MessageSpan span, MessageParser &parser) {
+    if (span.begin > span.end || span.end > bytes.size())
+        return {};
+    const std::string message = MessageAt(bytes, span);
+    bool titleSeen = false;
+    FoundGame game;
+    GameOfMessage(message, parser, true, titleSeen, game);
+    return game.record;
 }
 
 std::string RecordOf(const MailScan &scan, std::size_t index, MessageParser &parser) {
@@ -487,15 +521,50 @@ std::string RecordOf(const MailScan &scan, std::size_t index, MessageParser &par
     const std::string &kept = scan.games.record(index);
     if (!kept.empty() || scan.bytes.empty())
         return kept;
-    const std::string message = MessageAt(scan.bytes, scan.games[index].message);
+    return RecordOfMessage(scan.bytes, scan.games[index].message, parser);
+}
+
+void ScanMailGames(std::string_view bytes, MessageParser &parser, std::size_t from, std::size_t chunkGames,
+                   const MailChunk &chunk, const std::atomic<bool> *stop) {
+    if (!StartsLikeMail(FirstLine(bytes)))
+        return;
+    chunkGames = std::max<std::size_t>(chunkGames, 1);
+    FoundGames games;
+    std::size_t found = 0;
+    bool going = true;
     bool titleSeen = false;
-    FoundGame game;
-    GameOfMessage(message, parser, true, titleSeen, game);
-    return game.record;
+    ScanMessagesFrom(
+        bytes, parser, from, titleSeen, [] { return false; },
+        [&](FoundGame &&game) {
+            const std::size_t end = game.message.end;
+            games.push_back(std::move(game));
+            if (++found % chunkGames == 0) {
+                going = chunk(std::move(games), end);
+                games = FoundGames();
+            }
+            return going;
+        },
+        stop);
+    if (going && !games.empty())
+        chunk(std::move(games), bytes.size());
+}
+
+std::optional<FoundGame> MailGameAfter(std::string_view bytes, MessageParser &parser, std::size_t from) {
+    std::optional<FoundGame> next;
+    if (!StartsLikeMail(FirstLine(bytes)))
+        return next;
+    bool titleSeen = false;
+    ScanMessagesFrom(
+        bytes, parser, from, titleSeen, [] { return false; },
+        [&](FoundGame &&game) {
+            next = std::move(game);
+            return false;
+        });
+    return next;
 }
 
 std::optional<MailScan> ScanMailFile(FileSystem &files, const std::string &path, MessageParser &parser,
-                                     bool keepRecords) {
+                                     bool keepRecords, std::size_t maxGames) {
     std::string bytes;
     try {
         const auto stream = files.OpenTextFile(path);
@@ -515,8 +584,8 @@ std::optional<MailScan> ScanMailFile(FileSystem &files, const std::string &path,
     }
     MailScan scan;
     scan.isMail = true;
-    ScanMessages(bytes, parser, keepRecords, scan);
-    if (!keepRecords && scan.games.size() > 1)
+    ScanMessages(bytes, parser, keepRecords, maxGames, scan);
+    if ((!keepRecords && scan.games.size() > 1) || !scan.complete)
         scan.bytes = std::move(bytes);
     return scan;
 }

@@ -6,9 +6,11 @@
 
 #include "game/mail_text.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -111,8 +113,11 @@ struct MailScan {
     bool titleSeen = false;
     // The first record of each message, in file order.
     FoundGames games;
+    // False when the scan stopped at the most games it was asked for: more
+    // may follow the last one's message (ScanMailGames from its end).
+    bool complete = true;
     // The scanned text, kept when several games were found without their
-    // records, for RecordOf.
+    // records, or the scan stopped early, for RecordOf and ScanMailGames.
     std::string bytes;
 };
 
@@ -130,10 +135,29 @@ bool HasTitleLine(std::string_view text);
 // cannot hold ";Title:" in any transfer encoding are not parsed either. Unless
 // keepRecords, only the first game's record is kept when several are found:
 // the others' summaries and the text to decode them from with RecordOf.
-MailScan FindGames(std::string_view bytes, MessageParser &parser, bool keepRecords = true);
+// The scan stops at maxGames games, as ScanMailFile's does.
+MailScan FindGames(std::string_view bytes, MessageParser &parser, bool keepRecords = true,
+                   std::size_t maxGames = static_cast<std::size_t>(-1));
 
 // The record of the game at index: kept in the scan, or decoded once more.
 std::string RecordOf(const MailScan &scan, std::size_t index, MessageParser &parser);
+// The record of the message at span of bytes (as a scan of them gave it),
+// decoded once more; empty when it holds none.
+std::string RecordOfMessage(std::string_view bytes, MessageSpan span, MessageParser &parser);
+
+// The games of a message or mailbox's bytes a chunk at a time, for a list that
+// shows them as they are found: those of the messages that start at or after
+// from (0, or the end of a message a scan gave), chunkGames to a call of chunk
+// (the last may have fewer) with how far into bytes the scan got. Only the
+// summaries are kept, never the records. Ends at the end of bytes, when chunk
+// returns false, or once *stop is set (looked at before each message that may
+// hold a game, so a mailbox of few games stops as soon).
+using MailChunk = std::function<bool(FoundGames &&games, std::size_t scanned)>;
+void ScanMailGames(std::string_view bytes, MessageParser &parser, std::size_t from, std::size_t chunkGames,
+                   const MailChunk &chunk, const std::atomic<bool> *stop = nullptr);
+// The first game of the messages of bytes that start at or after from, without
+// its record; nothing when none follows.
+std::optional<FoundGame> MailGameAfter(std::string_view bytes, MessageParser &parser, std::size_t from);
 
 class FileSystem;
 
@@ -144,9 +168,11 @@ inline constexpr const char *kNoRecordInMail = "no game record in the message";
 // The games of the file at path when its content is e-mail: its first line opens
 // a message. std::nullopt for every other file, and for one that cannot be read,
 // so the record reader takes it as before; only the first line of a record is
-// read here.
+// read here. The scan stops at maxGames games (complete is then false and the
+// text is kept), so that one game can be told from several at once.
 std::optional<MailScan> ScanMailFile(FileSystem &files, const std::string &path, MessageParser &parser,
-                                     bool keepRecords = true);
+                                     bool keepRecords = true,
+                                     std::size_t maxGames = static_cast<std::size_t>(-1));
 
 // Pasted text: a whole message or mailbox when its first line says so, else the
 // text itself as a message body.

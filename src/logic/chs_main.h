@@ -167,6 +167,7 @@ private:
     struct GameSource {
         std::string path;
         std::vector<std::pair<std::uint64_t, std::uint64_t>> spans; // offset, length
+        // A mailbox's games: spans are where their messages lie in its text.
         std::shared_ptr<const MailScan> mail;
         // A database stays mapped while one of its games is shown: giving a
         // gigabyte's mapping back takes longer than opening a game, and
@@ -176,7 +177,7 @@ private:
         // More games may follow the spans: a game of a database may be chosen
         // while the list is still scanning the file.
         bool partial = false;
-        std::size_t size() const { return mail ? mail->games.size() : spans.size(); }
+        std::size_t size() const { return spans.size(); }
     };
     // Opens path as PGN when its content is PGN (logic/pgn_open.cpp); false
     // leaves it to the other readers.
@@ -187,6 +188,8 @@ private:
     // Reads the game at source.current from bytes and loads it; a game that
     // cannot be read changes nothing and the box says why.
     bool LoadPgnSpan(std::string_view bytes, GameSource source);
+    // The record of a mailbox source's current game (logic/mail_open.cpp).
+    std::string MailRecordOf(const GameSource &source);
     std::optional<GameSource> source_;
     std::uint64_t sourceRevision_ = 0;
     std::string pastedText_;

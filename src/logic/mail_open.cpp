@@ -4,6 +4,7 @@
 
 #include "logic/chs_main.h"
 
+#include "logic/game_scan.h"
 #include "platform/errors.h"
 
 #include <exception>
@@ -36,8 +37,9 @@ std::optional<std::string> PastedText(Clipboard &clipboard, MessageBox &box) {
 
 bool ChsMain::OpenMailFile(const std::string &path) {
     // Only the summaries are kept of a mailbox's games; the one chosen is decoded
-    // again when it opens.
-    std::optional<MailScan> scan = ScanMailFile(m_.FileSystemObject(), path, *MailParser, false);
+    // again when it opens. The first two games tell one game from several; the
+    // rest are the game list's to find, so that it shows while it scans.
+    std::optional<MailScan> scan = ScanMailFile(m_.FileSystemObject(), path, *MailParser, false, 2);
     if (!scan)
         return false;
     LoadFoundGame(path, std::move(*scan));
@@ -64,26 +66,6 @@ void ChsMain::PasteGame(const std::string &text) {
 
 void ChsMain::LoadFoundGame(const std::string &path, MailScan scan) {
     MailFailure.clear();
-    std::size_t chosen = 0;
-    if (scan.games.size() > 1) {
-        if (!Chooser)
-            return;
-        // The list is given one game at a time: no second copy of a million
-        // summaries.
-        std::optional<std::size_t> picked;
-        try {
-            picked = Chooser->ChooseAmong(scan.games.size(), [&](std::size_t index) {
-                const FoundGame game = scan.games[index];
-                return GameChoice{chess::windows1252ToUtf8(game.date), chess::windows1252ToUtf8(game.white),
-                                  chess::windows1252ToUtf8(game.black), game.moveLines};
-            });
-        } catch (const std::exception &) {
-        }
-        // Cancelled: the game on the board stays as it was.
-        if (!picked || *picked >= scan.games.size())
-            return;
-        chosen = *picked;
-    }
     if (scan.games.empty()) {
         MailFailure = scan.titleSeen || !scan.isMail ? kNoGameInMail : kNoRecordInMail;
         // An empty record fails the count, which shows the designed box.
@@ -91,22 +73,41 @@ void ChsMain::LoadFoundGame(const std::string &path, MailScan scan) {
         m_.strCountFailure = MailFailure;
         return;
     }
-    if (scan.games.size() == 1) {
+    if (scan.games.size() == 1 && scan.complete) {
         LoadRecordText(path, scan.games.takeRecord(0));
         ShowNotation();
         return;
     }
-    LoadRecordText(path, RecordOf(scan, chosen, *MailParser));
-    {
-        // Ctrl+Page Down and Up go on through the mailbox's other games.
-        GameSource source;
-        source.path = path;
-        source.mail = std::make_shared<const MailScan>(std::move(scan));
-        source.current = chosen;
-        source_ = std::move(source);
-        sourceRevision_ = lstFieldsList.Revision();
+    if (!Chooser)
+        return;
+    GameSource source;
+    source.path = path;
+    source.mail = std::make_shared<const MailScan>(std::move(scan));
+    source.partial = !source.mail->complete;
+    std::optional<std::size_t> picked;
+    try {
+        MailGameScan games(source.mail, *MailParser);
+        picked = Chooser->ChooseScanned(games, source.spans);
+    } catch (const std::exception &) {
     }
+    // Cancelled: the game on the board stays as it was.
+    if (!picked || *picked >= source.spans.size())
+        return;
+    source.current = *picked;
+    LoadRecordText(path, MailRecordOf(source));
+    // Ctrl+Page Down and Up go on through the mailbox's other games.
+    source_ = std::move(source);
+    sourceRevision_ = lstFieldsList.Revision();
     ShowNotation();
+}
+
+std::string ChsMain::MailRecordOf(const GameSource &source) {
+    // The games the first scan found keep what it knows of them (the first
+    // one its record); the list's later games are decoded from their message.
+    if (source.current < source.mail->games.size())
+        return RecordOf(*source.mail, source.current, *MailParser);
+    const auto [offset, length] = source.spans.at(source.current);
+    return RecordOfMessage(source.mail->bytes, {offset, offset + length}, *MailParser);
 }
 
 void ChsMain::LoadRecordText(const std::string &path, std::string record) {

@@ -26,15 +26,6 @@ constexpr const char *kTruncatedText = "The file was cut shorter while it was re
 
 } // namespace
 
-std::optional<std::size_t> GameChooser::ChoosePgn(std::string_view bytes, std::vector<Span> &spans) {
-    const std::vector<chess::GameSummary> index = chess::indexPgnGames(bytes);
-    spans.clear();
-    spans.reserve(index.size());
-    for (const chess::GameSummary &game : index)
-        spans.emplace_back(game.offset, game.length);
-    return ChooseAmong(index.size(), [&index](std::size_t i) { return ChoiceOf(index[i]); });
-}
-
 bool ChsMain::OpenPgnFile(const std::string &path) {
     // The database kept mapped for the game on the board is let go before
     // another file is read, not while that file's game opens; Ctrl+Page Down
@@ -130,13 +121,25 @@ bool ChsMain::OpenAdjacentGame(int step) {
     if (next < 0)
         return false;
     GameSource source = *source_;
-    if (next >= static_cast<std::int64_t>(source_->size()) && (source.mail || source.path == "(pasted)" || !source.partial))
+    if (next >= static_cast<std::int64_t>(source_->size()) && (source.path == "(pasted)" || !source.partial))
         return false;
     source.current = static_cast<std::size_t>(next);
     if (source.mail) {
         if (!MailParser)
             return false;
-        LoadRecordText(source.path, RecordOf(*source.mail, source.current, *MailParser));
+        const std::string_view bytes = source.mail->bytes;
+        if (source.current >= source.spans.size()) {
+            // A game was chosen before the list had scanned the whole mailbox:
+            // the next game is found after the last one known.
+            const auto [offset, length] = source.spans.back();
+            const std::optional<FoundGame> after = MailGameAfter(bytes, *MailParser, offset + length);
+            if (!after) {
+                source_->partial = false;
+                return false;
+            }
+            source.spans.emplace_back(after->message.begin, after->message.end - after->message.begin);
+        }
+        LoadRecordText(source.path, MailRecordOf(source));
         source_ = std::move(source);
         sourceRevision_ = lstFieldsList.Revision();
         ShowNotation();

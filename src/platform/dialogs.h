@@ -2,6 +2,7 @@
 // The dialogs and the clipboard the program uses, as small interfaces: the
 // windows get the Qt versions, tests get scripted ones.
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <cstdint>
@@ -100,6 +101,29 @@ struct GameChoice {
     std::string eco = {};
 };
 
+// The games of a file found a chunk at a time, for a list that shows them as
+// they come: a PGN database's index, a mailbox's games.
+class GameScan {
+public:
+    // Where a game lies in its file: offset and length.
+    using Span = std::pair<std::uint64_t, std::uint64_t>;
+    struct Chunk {
+        std::vector<GameChoice> games;
+        std::vector<Span> spans;
+        // How far into the file the scan got, in bytes.
+        std::uint64_t scanned = 0;
+    };
+    virtual ~GameScan() = default;
+    // The bytes the whole scan goes through, for a progress bar.
+    virtual std::uint64_t Bytes() const = 0;
+    // Gives the games in file order, about chunkGames at a time, to chunk. Ends
+    // at the end of the file, when chunk returns false, or soon after stop is
+    // set. May run on a thread of its own: it touches nothing but what the scan
+    // was given, which must stay unchanged while it runs.
+    virtual void Scan(std::size_t chunkGames, const std::function<bool(Chunk &&)> &chunk,
+                      const std::atomic<bool> &stop) = 0;
+};
+
 // Lets the user pick one of the games a file (a PGN database, a mailbox) holds.
 class GameChooser {
 public:
@@ -119,14 +143,15 @@ public:
         return Choose(games);
     }
 
-    // Where a game lies in its file: offset and length.
-    using Span = std::pair<std::uint64_t, std::uint64_t>;
-    // Modal, for the bytes of a PGN database (alive until it returns): the
-    // index of the chosen game, or std::nullopt. spans gets where each game
-    // found lies: every game of the file, or the first ones only when a game
-    // was chosen before the whole file was scanned. A window scans the file
-    // while it shows the games found so far; this one scans it first and asks
-    // Choose (logic/pgn_open.cpp).
+    using Span = GameScan::Span;
+    // Modal, for the games scan finds (alive until it returns): the index of
+    // the chosen game, or std::nullopt. spans gets where each game found lies:
+    // every game of the file, or the first ones only when a game was chosen
+    // before the whole file was scanned. A window scans the file while it
+    // shows the games found so far; this one scans it first and asks
+    // ChooseAmong (logic/game_scan.cpp).
+    virtual std::optional<std::size_t> ChooseScanned(GameScan &scan, std::vector<Span> &spans);
+    // ChooseScanned for the bytes of a PGN database (alive until it returns).
     virtual std::optional<std::size_t> ChoosePgn(std::string_view bytes, std::vector<Span> &spans);
 };
 

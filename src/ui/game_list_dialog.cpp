@@ -1,5 +1,6 @@
 #include "ui/game_list_dialog.h"
 
+#include "logic/game_scan.h"
 #include "ui/text_codec.h"
 
 #include <QCoreApplication>
@@ -184,40 +185,44 @@ GameListDialog::~GameListDialog() { stopIndexing(); }
 void GameListDialog::indexInBackground(std::string_view bytes, std::vector<GameChooser::Span> &spans,
                                        IndexOptions options) {
     stopIndexing();
+    ownScan_ = std::make_unique<PgnGameScan>(bytes);
+    indexInBackground(*ownScan_, spans, std::move(options));
+}
+
+void GameListDialog::indexInBackground(GameScan &scan, std::vector<GameChooser::Span> &spans, IndexOptions options) {
+    stopIndexing();
     spans_ = &spans;
-    bytesToScan_ = bytes.size();
+    bytesToScan_ = scan.Bytes();
     cancel_ = false;
     indexing_ = true;
     progress_->setValue(0);
     progress_->show();
     showCount();
-    // The thread only reads the bytes and makes rows of its own; the list,
-    // the model and spans are touched on the window's thread alone, where
-    // each chunk arrives as a queued call. The destructor joins the thread
-    // before this object goes, and Qt drops the calls still queued with it.
-    scan_ = std::thread([this, bytes, options = std::move(options)] {
-        chess::indexPgnGames(
-            bytes,
-            [&](std::vector<chess::GameSummary> &&found, std::uint64_t scanned) {
+    // The thread only runs the scan and makes rows of its own; the list, the
+    // model and spans are touched on the window's thread alone, where each
+    // chunk arrives as a queued call. The destructor joins the thread before
+    // this object goes, and Qt drops the calls still queued with it.
+    scan_ = std::thread([this, &scan, options = std::move(options)] {
+        scan.Scan(
+            options.chunkGames,
+            [&](GameScan::Chunk &&found) {
                 if (cancel_.load(std::memory_order_relaxed))
                     return false;
                 auto chunk = std::make_shared<Chunk>();
-                chunk->games.reserve(found.size());
-                chunk->spans.reserve(found.size());
-                for (const chess::GameSummary &game : found) {
-                    chunk->games.add(ChoiceOf(game));
-                    chunk->spans.emplace_back(game.offset, game.length);
-                }
-                chunk->scanned = scanned;
+                chunk->games.reserve(found.games.size());
+                for (const GameChoice &game : found.games)
+                    chunk->games.add(game);
+                chunk->spans = std::move(found.spans);
+                chunk->scanned = found.scanned;
                 QMetaObject::invokeMethod(this, [this, chunk] { takeChunk(*chunk); }, Qt::QueuedConnection);
                 if (options.afterChunk)
                     options.afterChunk(false);
                 return !cancel_.load(std::memory_order_relaxed);
             },
-            options.chunkGames);
+            cancel_);
         auto end = std::make_shared<Chunk>();
         end->last = true;
-        end->scanned = bytes.size();
+        end->scanned = bytesToScan_;
         QMetaObject::invokeMethod(this, [this, end] { takeChunk(*end); }, Qt::QueuedConnection);
         if (options.afterChunk)
             options.afterChunk(true);
@@ -295,13 +300,13 @@ std::optional<std::size_t> GameListDialog::chosen() const {
     return model_->gameAt(current.row());
 }
 
-std::optional<std::size_t> QtGameChooser::ChoosePgn(std::string_view bytes, std::vector<Span> &spans) {
+std::optional<std::size_t> QtGameChooser::ChooseScanned(GameScan &scan, std::vector<Span> &spans) {
     auto list = std::make_shared<GameList>();
     spans.clear();
     std::optional<std::size_t> chosen;
     {
         GameListDialog dialog(*list, QStringLiteral("file"), parent_);
-        dialog.indexInBackground(bytes, spans, indexOptions_);
+        dialog.indexInBackground(scan, spans, indexOptions_);
         if (dialog.exec() == QDialog::Accepted)
             chosen = dialog.chosen();
     }

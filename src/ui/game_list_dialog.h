@@ -3,8 +3,9 @@
 // mailbox) in a table of number, White, Black, Result, Date, Event, Round, ECO
 // and moves. A header click sorts by that column; the filter box narrows the
 // list as one types. Enter or a double-click opens the game under the cursor;
-// Esc closes the window and changes nothing. A PGN file is scanned on a thread
-// while the window shows the games found so far, with a progress bar. The table is a view over the
+// Esc closes the window and changes nothing. A file (a PGN database, a
+// mailbox) is scanned on a thread while the window shows the games found so
+// far, with a progress bar. The table is a view over the
 // GameList (logic/game_list.h): no widget per row, so a database of millions
 // of games costs one row's painting per row shown.
 
@@ -16,6 +17,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <thread>
 
 class QLabel;
@@ -44,7 +46,7 @@ private:
     GameList &list_;
 };
 
-// How the game list scans a PGN file while it is shown.
+// How the game list scans a file while it is shown.
 struct IndexOptions {
     // Games handed to the window at a time; the first ones show as soon as
     // this many are found.
@@ -67,10 +69,12 @@ public:
     QLineEdit *filterBox() const { return filter_; }
     QProgressBar *progress() const { return progress_; }
 
-    // Fills the list with the games of a PGN file's bytes, scanned on a
-    // thread while the window shows those found so far; spans gets where
-    // each lies, in file order. The bytes and spans must outlive the window.
-    // Closing the window ends the scan; its thread is gone once the window is.
+    // Fills the list with the games scan finds, on a thread while the window
+    // shows those found so far; spans gets where each lies, in file order.
+    // The scan and spans must outlive the window. Closing the window ends the
+    // scan; its thread is gone once the window is.
+    void indexInBackground(GameScan &scan, std::vector<GameChooser::Span> &spans, IndexOptions options = {});
+    // The same for the games of a PGN file's bytes, which must outlive the window.
     void indexInBackground(std::string_view bytes, std::vector<GameChooser::Span> &spans, IndexOptions options = {});
     bool indexing() const { return indexing_; }
     ~GameListDialog() override;
@@ -101,6 +105,7 @@ private:
     bool indexing_ = false;
     std::uint64_t bytesToScan_ = 0;
     std::vector<GameChooser::Span> *spans_ = nullptr;
+    std::unique_ptr<GameScan> ownScan_;
 };
 
 class QtGameChooser : public GameChooser {
@@ -110,7 +115,7 @@ public:
     std::optional<std::size_t> Choose(const std::vector<GameChoice> &games) override;
     std::optional<std::size_t> ChooseAmong(std::size_t count,
                                            const std::function<GameChoice(std::size_t)> &game) override;
-    std::optional<std::size_t> ChoosePgn(std::string_view bytes, std::vector<Span> &spans) override;
+    std::optional<std::size_t> ChooseScanned(GameScan &scan, std::vector<Span> &spans) override;
 
 private:
     QWidget *parent_;
