@@ -583,6 +583,43 @@ std::string Repeat(const std::string &piece, int times) {
     return out;
 }
 
+// The real parser, counting the messages it is given.
+struct CountingParser : MessageParser {
+    mail::GMimeMessageParser real;
+    int calls = 0;
+    std::vector<MessageTextPart> TextParts(std::string_view message) override {
+        ++calls;
+        return real.TextParts(message);
+    }
+};
+
+TEST(MailToPgn, EachGameOfAMailboxIsWrittenAsItIsFound) {
+    const auto path = std::filesystem::temp_directory_path() / ("quorvane-stream-" + std::to_string(::getpid()) + ".mbox");
+    std::ofstream(path, std::ios::binary) << ManyGames(10);
+    CountingParser parser;
+    std::vector<std::pair<std::string, int>> seen; // White, parser calls by then
+    const std::string failure = cli::forEachRecord(path.string(), &parser, [&](cli::GameRecord &&record) {
+        seen.emplace_back(record.headers.whiteLine, parser.calls);
+    });
+    EXPECT_EQ(failure, "");
+    ASSERT_EQ(seen.size(), 10u);
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_NE(seen[i].first.find("player_" + std::to_string(i)), std::string::npos) << seen[i].first;
+        // Only games 4 and 9 are base64 and need the parser: each game is
+        // given before the messages after it are read.
+        EXPECT_EQ(seen[i].second, i < 4 ? 0 : i < 9 ? 1 : 2) << i;
+    }
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::convertToPgn({path.string()}, out, err, &parser.real), 0) << err.str();
+    EXPECT_EQ(err.str(), "");
+    std::size_t games = 0;
+    for (std::size_t at = out.str().find("[White \"player_"); at != std::string::npos;
+         at = out.str().find("[White \"player_", at + 1))
+        ++games;
+    EXPECT_EQ(games, 10u);
+    std::filesystem::remove(path);
+}
+
 TEST(MailHostile, BrokenMessagesNeverCrashOrHang) {
     const std::string record = testing::ReadTestData("file1.txt");
     std::string nested = Message("Content-Type: multipart/mixed; boundary=\"b0\"\n", "");

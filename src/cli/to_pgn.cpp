@@ -99,25 +99,43 @@ bool ReadOne(Module1 &m, RecordsRead &result) {
 
 } // namespace
 
-RecordsRead readRecords(const std::string &path, MessageParser *mail) {
+std::string forEachRecord(const std::string &path, MessageParser *mail, const std::function<void(GameRecord &&)> &f) {
     RecordsRead result;
     Module1 m;
     m.strFileName = path;
+    auto readOne = [&] {
+        result.records.clear();
+        if (!ReadOne(m, result))
+            return false;
+        f(std::move(result.records.back()));
+        return true;
+    };
     DiskFileSystem disk;
-    const std::optional<MailScan> scan = mail ? ScanMailFile(disk, path, *mail) : std::nullopt;
+    // A mailbox's first game tells whether there is one; the rest are read,
+    // and written, one after another.
+    std::optional<MailScan> scan = mail ? ScanMailFile(disk, path, *mail, true, 1) : std::nullopt;
     if (!scan) {
         m.objFileSystem = std::make_unique<ReadOnceFileSystem>();
-        ReadOne(m, result);
-        return result;
+        readOne();
+        return result.failure;
     }
     if (scan->games.empty())
-        result.failure = scan->titleSeen ? kNoGameInMail : kNoRecordInMail;
+        return scan->titleSeen ? kNoGameInMail : kNoRecordInMail;
     // Each game found is read under the message's path, as the window reads it.
-    for (const FoundGame &game : scan->games) {
-        m.objFileSystem = std::make_unique<OverlayFileSystem>(std::make_unique<DiskFileSystem>(), path, game.record);
-        if (!ReadOne(m, result))
-            break;
-    }
+    auto readGame = [&](std::string record) {
+        m.objFileSystem = std::make_unique<OverlayFileSystem>(std::make_unique<DiskFileSystem>(), path, std::move(record));
+        return readOne();
+    };
+    if (!readGame(scan->games.takeRecord(0)) || scan->complete)
+        return result.failure;
+    ForEachMailGame(scan->bytes, *mail, scan->games[0].message.end,
+                    [&](FoundGame &&game) { return readGame(std::move(game.record)); });
+    return result.failure;
+}
+
+RecordsRead readRecords(const std::string &path, MessageParser *mail) {
+    RecordsRead result;
+    result.failure = forEachRecord(path, mail, [&](GameRecord &&record) { result.records.push_back(std::move(record)); });
     return result;
 }
 
@@ -129,18 +147,19 @@ int convertToPgn(const std::vector<std::string> &paths, std::ostream &out, std::
             status = failed ? 1 : status;
             continue;
         }
-        const RecordsRead read = readRecords(path, mail);
-        if (!read.failure.empty()) {
-            err << path << ": " << read.failure << '\n';
-            status = 1;
-        }
-        for (const GameRecord &record : read.records) {
+        // Each game is written as soon as it is read: a mailbox of a million
+        // games is never held as records.
+        const std::string failure = forEachRecord(path, mail, [&](GameRecord &&record) {
             const chess::Game game = chess::gameFromRecord(record.headers, record.tokens);
             out << chess::toPgnWithOpening(game);
             if (game.stop()) {
                 err << path << ": " << chess::describeStop(game.start, *game.stop()) << '\n';
                 status = 1;
             }
+        });
+        if (!failure.empty()) {
+            err << path << ": " << failure << '\n';
+            status = 1;
         }
     }
     out.flush();

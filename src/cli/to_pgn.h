@@ -5,6 +5,7 @@
 #include "game/mail_finder.h"
 
 #include <ostream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ struct RecordsRead {
 // parser, a saved message gives its game and a mailbox every game it holds, in
 // order.
 RecordsRead readRecords(const std::string &path, MessageParser *mail = nullptr);
+// The same one record at a time, each given to f as soon as it is read (a
+// mailbox's next game is looked for only then); the reason the reading
+// stopped, or nothing.
+std::string forEachRecord(const std::string &path, MessageParser *mail, const std::function<void(GameRecord &&)> &f);
 
 // Converts each path in turn, writing its games to out and one "FILE: REASON"
 // line to err for each record that could not be read or stopped at an illegal

@@ -549,6 +549,14 @@ void ScanMailGames(std::string_view bytes, MessageParser &parser, std::size_t fr
         chunk(std::move(games), bytes.size());
 }
 
+void ForEachMailGame(std::string_view bytes, MessageParser &parser, std::size_t from,
+                     const std::function<bool(FoundGame &&game)> &f) {
+    if (!StartsLikeMail(FirstLine(bytes)))
+        return;
+    bool titleSeen = false;
+    ScanMessagesFrom(bytes, parser, from, titleSeen, [] { return true; }, f);
+}
+
 std::optional<FoundGame> MailGameAfter(std::string_view bytes, MessageParser &parser, std::size_t from) {
     std::optional<FoundGame> next;
     if (!StartsLikeMail(FirstLine(bytes)))

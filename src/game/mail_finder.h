@@ -155,6 +155,10 @@ std::string RecordOfMessage(std::string_view bytes, MessageSpan span, MessagePar
 using MailChunk = std::function<bool(FoundGames &&games, std::size_t scanned)>;
 void ScanMailGames(std::string_view bytes, MessageParser &parser, std::size_t from, std::size_t chunkGames,
                    const MailChunk &chunk, const std::atomic<bool> *stop = nullptr);
+// Each game of the messages of bytes that start at or after from, with its
+// record, in order, until f returns false: one record is held at a time.
+void ForEachMailGame(std::string_view bytes, MessageParser &parser, std::size_t from,
+                     const std::function<bool(FoundGame &&game)> &f);
 // The first game of the messages of bytes that start at or after from, without
 // its record; nothing when none follows.
 std::optional<FoundGame> MailGameAfter(std::string_view bytes, MessageParser &parser, std::size_t from);
