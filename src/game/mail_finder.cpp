@@ -428,6 +428,14 @@ FoundGame FoundGames::operator[](std::size_t index) const {
     return game;
 }
 
+FoundGames::Summary FoundGames::summary(std::size_t index) const {
+    const Entry &entry = games_.at(index);
+    const std::string_view texts = texts_;
+    return {texts.substr(entry.texts, entry.whiteBytes), texts.substr(entry.texts + entry.whiteBytes, entry.blackBytes),
+            texts.substr(entry.texts + entry.whiteBytes + entry.blackBytes, entry.dateBytes), entry.moveLines,
+            entry.message};
+}
+
 void FoundGames::push_back(FoundGame game) {
     Entry entry;
     entry.message = game.message;

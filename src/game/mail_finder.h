@@ -63,6 +63,14 @@ public:
     std::size_t size() const { return games_.size(); }
     bool empty() const { return games_.empty(); }
     FoundGame operator[](std::size_t index) const;
+    // A game's summary without its record, its texts where they are kept
+    // (valid until the next push_back): no copy of a name of megabytes.
+    struct Summary {
+        std::string_view white, black, date;
+        int moveLines = 0;
+        MessageSpan message;
+    };
+    Summary summary(std::size_t index) const;
     FoundGame back() const { return (*this)[size() - 1]; }
     void push_back(FoundGame game);
     // The kept record of a game (empty when only its summary was kept), and the

@@ -35,9 +35,12 @@ void PgnGameScan::Scan(std::size_t chunkGames, const std::function<bool(Chunk &&
         chunkGames);
 }
 
-GameChoice ChoiceOf(const FoundGame &game) {
-    return GameChoice{chess::windows1252ToUtf8(game.date), chess::windows1252ToUtf8(game.white),
-                      chess::windows1252ToUtf8(game.black), game.moveLines};
+GameChoice ChoiceOf(const FoundGames::Summary &game) {
+    // No more than a row keeps: a name of megabytes is not converted whole.
+    const auto shown = [](std::string_view text) {
+        return chess::windows1252ToUtf8(text.substr(0, GameList::kKeptBytes));
+    };
+    return GameChoice{shown(game.date), shown(game.white), shown(game.black), game.moveLines};
 }
 
 void MailGameScan::Scan(std::size_t chunkGames, const std::function<bool(Chunk &&)> &chunk,
@@ -49,7 +52,7 @@ void MailGameScan::Scan(std::size_t chunkGames, const std::function<bool(Chunk &
         rows.games.reserve(to - from);
         rows.spans.reserve(to - from);
         for (std::size_t i = from; i < to; ++i) {
-            const FoundGame game = games[i];
+            const FoundGames::Summary game = games.summary(i);
             rows.games.push_back(ChoiceOf(game));
             rows.spans.push_back(SpanOf(game.message));
         }
@@ -63,14 +66,14 @@ void MailGameScan::Scan(std::size_t chunkGames, const std::function<bool(Chunk &
             return;
         const std::size_t to = std::min(first.size(), from + chunkGames);
         const std::uint64_t scanned =
-            to == first.size() && found_->complete ? bytes.size() : first[to - 1].message.end;
+            to == first.size() && found_->complete ? bytes.size() : first.summary(to - 1).message.end;
         if (!chunk(rowsOf(first, from, to, scanned)))
             return;
     }
     if (found_->complete || first.empty() || stop.load(std::memory_order_relaxed))
         return;
     ScanMailGames(
-        bytes, parser_, first.back().message.end, chunkGames,
+        bytes, parser_, first.summary(first.size() - 1).message.end, chunkGames,
         [&](FoundGames &&games, std::size_t scanned) {
             if (stop.load(std::memory_order_relaxed))
                 return false;

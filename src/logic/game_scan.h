@@ -24,7 +24,7 @@ private:
 };
 
 // A row of the list from a mailbox's game.
-GameChoice ChoiceOf(const FoundGame &game);
+GameChoice ChoiceOf(const FoundGames::Summary &game);
 
 // The games of a mailbox: those a first scan found, then the ones after them
 // when that scan stopped early. Each span is where the game's message lies
