@@ -3,11 +3,14 @@
 // window, snapshot OUT.png --about, snapshot OUT.png --help-window and
 // snapshot OUT.png --keys-window the other three,
 // snapshot OUT.png --chooser the mailbox's game chooser with three games,
-// snapshot OUT.png --indexing [FILTER] the game list while it still scans a file.
+// snapshot OUT.png --indexing [FILTER] the game list while it still scans a file,
+// snapshot OUT.png --mail-indexing the same for a mailbox.
 // With QUORVANE_SNAPSHOT_SIZE=WxH the window is resized to that size first.
 // With QUORVANE_SNAPSHOT_MENU=mnuEdit (a menu's object name) that menu is drawn
 // open over the main window.
 #include "game/module1.h"
+#include "logic/game_scan.h"
+#include "mail/gmime_parser.h"
 #include "ui/about_window.h"
 #include "ui/fonts.h"
 #include "ui/game_list_dialog.h"
@@ -86,6 +89,41 @@ int main(int argc, char **argv) {
             QApplication::processEvents(QEventLoop::AllEvents, 20);
         if (argc > 3)
             chooser.filterBox()->setText(QString::fromUtf8(argv[3]));
+        QApplication::processEvents();
+        const bool saved = chooser.grab().save(QString::fromLocal8Bit(argv[1]));
+        done = true;
+        return saved ? 0 : 1;
+    }
+    if (what == QLatin1String("--mail-indexing")) {
+        // A mailbox of 20,000 games, the list's scan held after its third
+        // chunk of 1,000 (the first is the two found before the list).
+        std::string bytes;
+        for (int i = 0; i < 20000; ++i)
+            bytes += "From games@example.org Thu Jun  3 20:11:16 2004\nFrom: games@example.org\n\n;Title: Chess "
+                     "Game\n;White: player_" +
+                     std::to_string(i) + "\n;Black: opponent_" + std::to_string(i % 97) +
+                     "\n;Date: Thu Jun 03 20:11:16 GMT 2004\n\n1. e2-e4 e7-e5\n2. g1-f3 b8-c6\n\n";
+        quorvane::mail::GMimeMessageParser parser;
+        auto found = std::make_shared<const quorvane::MailScan>(quorvane::FindGames(bytes, parser, false, 2));
+        quorvane::MailGameScan scan(found, parser);
+        quorvane::GameList games;
+        std::vector<quorvane::GameChooser::Span> spans;
+        std::atomic<int> chunks = 0;
+        std::atomic<bool> done = false;
+        quorvane::ui::IndexOptions options;
+        options.chunkGames = 1000;
+        options.afterChunk = [&](bool) {
+            if (++chunks >= 3)
+                while (!done)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        };
+        quorvane::ui::GameListDialog chooser(games, QStringLiteral("file"), nullptr);
+        chooser.show();
+        chooser.indexInBackground(scan, spans, options);
+        QElapsedTimer waited;
+        waited.start();
+        while (chooser.table()->model()->rowCount() < 2002 && waited.elapsed() < 5000)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
         QApplication::processEvents();
         const bool saved = chooser.grab().save(QString::fromLocal8Bit(argv[1]));
         done = true;
