@@ -46,6 +46,11 @@ TEST_F(MappedFileTest, AFileCutShorterWhileMappedReadsAsZerosPastItsEnd) {
 }
 
 TEST_F(MappedFileTest, ASigbusOutsideAnyMappingStillStopsTheProgram) {
+#ifdef __SANITIZE_ADDRESS__
+    // The sanitizer's own SIGBUS handler is the one chained to: it reports
+    // and aborts, which is still a stop, but not the signal's.
+    GTEST_SKIP() << "under AddressSanitizer another SIGBUS is the sanitizer's to report";
+#endif
     const MappedFile file(Write("any.pgn", "[Event \"x\"] *\n"));
     EXPECT_EXIT(::raise(SIGBUS), ::testing::KilledBySignal(SIGBUS), "");
 }
