@@ -66,7 +66,8 @@ private:
         std::uint64_t letters = 0; // LettersOf(the key)
     };
     std::string_view field(std::size_t game, Column column) const;
-    bool matches(std::size_t game, const std::vector<std::string> &words) const;
+    // needed: the letter bits of words, which a row must all have.
+    bool matches(std::size_t game, const std::vector<std::string> &words, std::uint64_t needed) const;
     void refilter();
     // shown_ from order_, keeping the rows keep_ marks.
     void showKept();
@@ -81,6 +82,7 @@ private:
     std::vector<std::uint32_t> shown_;
     std::string filter_;
     std::vector<std::string> words_;
+    std::uint64_t needed_ = 0; // the letter bits of words_
     Column sortColumn_ = Number;
     bool ascending_ = true;
 };
