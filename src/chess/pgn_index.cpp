@@ -6,7 +6,16 @@
 #include "chess/pgn.h"
 #include "chess/pgn_lexer.h"
 
+#include <algorithm>
 #include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <thread>
 
 namespace quorvane::chess {
 
@@ -43,13 +52,14 @@ std::string_view summaryField(std::string_view raw, std::string &scratch) {
     return scratch;
 }
 
-} // namespace
-
-void scanPgnGames(std::string_view bytes, const GameVisitor &onGame) {
-    pgn::Lexer lexer(bytes);
+// The tags a row shows, picked out of a game's tag section as the lexer
+// meets them. Values that are not as written (escaped, not UTF-8, too long)
+// are made in scratch, which lives until the next game.
+struct RowTags {
     GameFields row;
     std::array<std::string, 7> scratch;
-    auto onTag = [&row, &scratch](std::string_view name, std::string_view value) {
+
+    void operator()(std::string_view name, std::string_view value) {
         std::string_view *field = nullptr;
         std::string *room = nullptr;
         switch (name.size()) {
@@ -84,20 +94,246 @@ void scanPgnGames(std::string_view bytes, const GameVisitor &onGame) {
             if (field->data() == nullptr)
                 *field = std::string_view("", 0);
         }
-    };
+    }
+};
+
+// The next game from where lexer stands into tags.row (numbered 0); false at
+// the end of the text.
+bool nextRow(pgn::Lexer &lexer, RowTags &tags) {
+    tags.row = GameFields{};
     pgn::GameExtent extent;
+    if (!pgn::nextGame(lexer, extent, tags))
+        return false;
+    tags.row.plies = extent.moves;
+    tags.row.offset = extent.offset;
+    tags.row.length = extent.length;
+    return true;
+}
+
+void scanInOrder(std::string_view bytes, const GameVisitor &onGame) {
+    pgn::Lexer lexer(bytes);
+    RowTags tags;
     std::uint64_t number = 0;
-    while (true) {
-        row = GameFields{};
-        if (!pgn::nextGame(lexer, extent, onTag))
-            break;
-        row.number = ++number;
-        row.plies = extent.moves;
-        row.offset = extent.offset;
-        row.length = extent.length;
-        if (!onGame(row, lexer.position()))
+    while (nextRow(lexer, tags)) {
+        tags.row.number = ++number;
+        if (!onGame(tags.row, lexer.position()))
             return;
     }
+}
+
+// ---- The scan on several threads ----
+//
+// The file is cut into pieces at lines that start with a tag pair, and each
+// piece is scanned on a worker from its cut as if a game began there. That is
+// a guess: the cut may lie inside a comment, or a game may run on past it.
+// Where the lexer stands between two games (its place and whether that is the
+// start of a line) decides everything after, so a piece is right from the
+// first place it shares with the scan before it. The calling thread takes the
+// pieces in order, keeps each piece's games from that shared place on, and
+// scans a piece again itself from the true place when the two never meet
+// (which a well-formed file never needs). The games, their numbers and the
+// visitor's calls are those of the scan in order, on the calling thread.
+
+bool same(pgn::Lexer::Mark a, pgn::Lexer::Mark b) {
+    return a.pos == b.pos && a.lineStart == b.lineStart;
+}
+
+struct Piece {
+    std::vector<GameFields> games;
+    std::vector<std::uint64_t> scanned;     // the lexer's place after each game
+    std::vector<pgn::Lexer::Mark> between;  // [0] the start, [i] after game i
+    std::deque<std::string> texts;          // the values that are not views into the file
+    // False when a game ran on too far to be scanned here: the games before
+    // it are right, and the scan goes on from between.back().
+    bool complete = true;
+};
+
+// The lexer looks at most this far past where a token ends ("1/2-1/2" and
+// the byte after it); a game that ends nearer a piece's cap may have been
+// cut short by it.
+constexpr std::size_t kLookahead = 64;
+
+// Games from `from` while the place between games lies before limit (the
+// next piece's cut), or to the end of the text. Nothing past cap is read, so
+// that a game of a gigabyte (a million tags) is not scanned again by every
+// piece it spans: a game that reaches cap is left out and the piece is not
+// complete.
+void scanPiece(std::string_view bytes, pgn::Lexer::Mark from, std::size_t limit, std::size_t cap, Piece &piece,
+               const std::atomic<bool> &stop) {
+    const std::string_view seen = bytes.substr(0, cap);
+    pgn::Lexer lexer(seen);
+    lexer.reset(from);
+    RowTags tags;
+    // About a game in every 512 bytes, enough not to grow in most files.
+    const std::size_t games = std::min<std::size_t>(limit - std::min(limit, from.pos), bytes.size()) / 512 + 16;
+    piece.games.reserve(games);
+    piece.scanned.reserve(games);
+    piece.between.reserve(games + 1);
+    piece.between.push_back(from);
+    const auto inFile = [&bytes](const char *at) {
+        const auto p = reinterpret_cast<std::uintptr_t>(at), begin = reinterpret_cast<std::uintptr_t>(bytes.data());
+        return p >= begin && p - begin < bytes.size();
+    };
+    while (lexer.position() < limit) {
+        if (stop.load(std::memory_order_relaxed)) {
+            piece.complete = false;
+            return;
+        }
+        if (!nextRow(lexer, tags))
+            return;
+        if (cap < bytes.size() && lexer.position() + kLookahead > cap) {
+            piece.complete = false;
+            return;
+        }
+        for (std::string_view *field : {&tags.row.white, &tags.row.black, &tags.row.result, &tags.row.date,
+                                        &tags.row.event, &tags.row.round, &tags.row.eco}) {
+            if (!inFile(field->data())) {
+                piece.texts.emplace_back(*field);
+                *field = piece.texts.back();
+            }
+        }
+        piece.games.push_back(tags.row);
+        piece.scanned.push_back(lexer.position());
+        piece.between.push_back(lexer.mark());
+    }
+}
+
+// Where a piece begins: the first line after from - 1 that starts with "["
+// and a letter, or the end. from is at least 1.
+std::size_t cutAt(std::string_view bytes, std::size_t from) {
+    std::size_t i = from - 1;
+    while (i < bytes.size()) {
+        const void *nl = std::memchr(bytes.data() + i, '\n', bytes.size() - i);
+        if (!nl)
+            break;
+        const std::size_t line = static_cast<std::size_t>(static_cast<const char *>(nl) - bytes.data()) + 1;
+        if (line + 1 < bytes.size() && bytes[line] == '[' &&
+            ((bytes[line + 1] >= 'a' && bytes[line + 1] <= 'z') || (bytes[line + 1] >= 'A' && bytes[line + 1] <= 'Z')))
+            return line;
+        i = line;
+    }
+    return bytes.size();
+}
+
+void scanOnThreads(std::string_view bytes, const GameVisitor &onGame, unsigned threads, std::size_t pieceBytes) {
+    std::vector<std::size_t> cuts{0};
+    for (std::size_t at = pieceBytes; at < bytes.size(); at += pieceBytes) {
+        const std::size_t cut = std::max(cutAt(bytes, at), cuts.back());
+        if (cut >= bytes.size())
+            break;
+        if (cut > cuts.back())
+            cuts.push_back(cut);
+    }
+    const std::size_t pieces = cuts.size();
+    auto limitOf = [&](std::size_t k) { return k + 1 < pieces ? cuts[k + 1] : bytes.size() + 1; };
+    auto startOf = [&](std::size_t k) { return pgn::Lexer::Mark{cuts[k], cuts[k] == 0 || bytes[cuts[k] - 1] == '\n'}; };
+
+    // Workers keep at most `ahead` pieces beyond the one the caller takes,
+    // so memory stays bounded whatever the file's size.
+    const std::size_t ahead = 4 * static_cast<std::size_t>(threads);
+    std::vector<std::unique_ptr<Piece>> slots(pieces);
+    std::vector<bool> ready(pieces, false);
+    std::mutex mutex;
+    std::condition_variable readyChanged, takenChanged;
+    std::size_t taken = 0; // the pieces the caller is done with
+    std::size_t next = 0;  // the next piece for a worker
+    std::atomic<bool> stop{false};
+
+    auto work = [&] {
+        while (true) {
+            std::size_t k;
+            {
+                std::unique_lock lock(mutex);
+                takenChanged.wait(lock, [&] { return stop || next >= pieces || next < taken + ahead; });
+                if (stop || next >= pieces)
+                    return;
+                k = next++;
+            }
+            auto piece = std::make_unique<Piece>();
+            const std::size_t limit = limitOf(k);
+            try {
+                scanPiece(bytes, startOf(k), limit, std::min(bytes.size(), limit + pieceBytes), *piece, stop);
+            } catch (const std::bad_alloc &) {
+                // Out of memory here: the caller scans this piece itself.
+                *piece = Piece{};
+                piece->between.push_back(startOf(k));
+                piece->complete = false;
+            }
+            std::lock_guard lock(mutex);
+            slots[k] = std::move(piece);
+            ready[k] = true;
+            readyChanged.notify_all();
+        }
+    };
+    std::vector<std::thread> workers;
+    struct Join {
+        std::vector<std::thread> &workers;
+        std::mutex &mutex;
+        std::condition_variable &takenChanged;
+        std::atomic<bool> &stop;
+        ~Join() {
+            {
+                std::lock_guard lock(mutex);
+                stop = true;
+            }
+            takenChanged.notify_all();
+            for (std::thread &t : workers)
+                t.join();
+        }
+    } join{workers, mutex, takenChanged, stop};
+    for (unsigned t = 0; t < threads; ++t)
+        workers.emplace_back(work);
+
+    pgn::Lexer::Mark truth{0, true};
+    std::uint64_t number = 0;
+    for (std::size_t k = 0; k < pieces && truth.pos < bytes.size(); ++k) {
+        std::unique_ptr<Piece> piece;
+        {
+            std::unique_lock lock(mutex);
+            readyChanged.wait(lock, [&] { return ready[k]; });
+            piece = std::move(slots[k]);
+        }
+        const std::atomic<bool> never{false};
+        std::size_t first = 0;
+        while (first < piece->between.size() && !same(piece->between[first], truth))
+            ++first;
+        if (first == piece->between.size()) {
+            // The guess never met the true scan: this piece again, from the truth.
+            *piece = Piece{};
+            scanPiece(bytes, truth, limitOf(k), bytes.size(), *piece, never);
+            first = 0;
+        }
+        while (true) {
+            for (std::size_t g = first; g < piece->games.size(); ++g) {
+                GameFields &row = piece->games[g];
+                row.number = ++number;
+                if (!onGame(row, piece->scanned[g]))
+                    return;
+            }
+            if (piece->complete)
+                break;
+            // A game ran past what the worker read: the rest here.
+            const pgn::Lexer::Mark from = piece->between.back();
+            *piece = Piece{};
+            scanPiece(bytes, from, limitOf(k), bytes.size(), *piece, never);
+            first = 0;
+        }
+        truth = piece->between.back();
+        {
+            std::lock_guard lock(mutex);
+            taken = k + 1;
+        }
+        takenChanged.notify_all();
+    }
+}
+
+} // namespace
+
+void scanPgnGames(std::string_view bytes, const GameVisitor &onGame, const ScanThreads &threads) {
+    if (threads.count <= 1 || bytes.size() < 2 * threads.pieceBytes)
+        scanInOrder(bytes, onGame);
+    else
+        scanOnThreads(bytes, onGame, threads.count, threads.pieceBytes);
 }
 
 void indexPgnGames(std::string_view bytes, const IndexChunk &onChunk, std::size_t chunkGames) {

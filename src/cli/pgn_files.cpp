@@ -8,9 +8,11 @@
 #include "platform/errors.h"
 #include "platform/mapped_file.h"
 
+#include <algorithm>
 #include <charconv>
 #include <memory>
 #include <optional>
+#include <thread>
 
 namespace quorvane::cli {
 
@@ -85,7 +87,7 @@ int listGames(const std::vector<std::string> &paths, std::ostream &out, std::ost
                     lines.clear();
                 }
                 return true;
-            });
+            }, chess::ScanThreads{std::max(1u, std::thread::hardware_concurrency())});
             out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
             if (file->truncated()) {
                 err << path << ": " << kTruncated << '\n';
