@@ -2,7 +2,9 @@
 // again.
 //
 // Checked: the games are cut in order and inside the text, the index finds
-// the same games, cut and counted as a token-by-token scan does; each game that reads is written as PGN that reads back, and
+// the same games, cut and counted as a token-by-token scan does, and a scan
+// on threads finds what one thread finds; each game that reads is written as
+// PGN that reads back, and
 // from the second writing on the text and the game no longer change (the
 // first may: a stop becomes a comment, control characters become spaces).
 
@@ -88,6 +90,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (std::size_t i = 0; i < index.size(); ++i)
         QUORVANE_FUZZ_CHECK(index[i].offset == byTokens[i].offset && index[i].length == byTokens[i].length &&
                             index[i].plies == static_cast<std::int64_t>(byTokens[i].moves));
+    // On threads, from guessed starts in small pieces: the same games, fields
+    // and progress as one thread.
+    struct Row {
+        std::uint64_t number, offset, length, scanned;
+        std::int64_t plies;
+        std::string fields;
+    };
+    auto rows = [&](const ScanThreads &threads) {
+        std::vector<Row> seen;
+        scanPgnGames(
+            text,
+            [&](const GameFields &g, std::uint64_t scanned) {
+                std::string fields;
+                for (const std::string_view f : {g.white, g.black, g.result, g.date, g.event, g.round, g.eco})
+                    fields.append(f).push_back('\0');
+                seen.push_back({g.number, g.offset, g.length, scanned, g.plies, std::move(fields)});
+                return true;
+            },
+            threads);
+        return seen;
+    };
+    const std::vector<Row> one = rows({});
+    const std::vector<Row> several = rows({2, 1 + (size ? data[size - 1] % 64u : 0u)});
+    QUORVANE_FUZZ_CHECK(one.size() == index.size() && several.size() == one.size());
+    for (std::size_t i = 0; i < one.size(); ++i)
+        QUORVANE_FUZZ_CHECK(one[i].number == several[i].number && one[i].offset == several[i].offset &&
+                            one[i].length == several[i].length && one[i].scanned == several[i].scanned &&
+                            one[i].plies == several[i].plies && one[i].fields == several[i].fields);
     std::uint64_t end = 0;
     for (std::size_t i = 0; i < spans.size(); ++i) {
         QUORVANE_FUZZ_CHECK(spans[i].offset >= end && spans[i].offset + spans[i].length <= size);

@@ -11,7 +11,6 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -138,11 +137,35 @@ bool same(pgn::Lexer::Mark a, pgn::Lexer::Mark b) {
     return a.pos == b.pos && a.lineStart == b.lineStart;
 }
 
+// Room for the texts of a piece's games, in blocks that never move: the
+// fields as written and those made in scratch alike, copied by the worker
+// while they are in its cache, so that the calling thread reads them in a row.
+class Arena {
+public:
+    std::string_view keep(std::string_view text) {
+        if (text.empty())
+            return text;
+        if (text.size() > kBlock - used_) {
+            blocks_.push_back(std::make_unique<char[]>(std::max(kBlock, text.size())));
+            used_ = 0;
+        }
+        char *at = blocks_.back().get() + used_;
+        std::memcpy(at, text.data(), text.size());
+        used_ += text.size();
+        return {at, text.size()};
+    }
+
+private:
+    static constexpr std::size_t kBlock = std::size_t{64} << 10;
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::size_t used_ = kBlock;
+};
+
 struct Piece {
     std::vector<GameFields> games;
     std::vector<std::uint64_t> scanned;     // the lexer's place after each game
     std::vector<pgn::Lexer::Mark> between;  // [0] the start, [i] after game i
-    std::deque<std::string> texts;          // the values that are not views into the file
+    Arena texts;                            // the games' fields
     // False when a game ran on too far to be scanned here: the games before
     // it are right, and the scan goes on from between.back().
     bool complete = true;
@@ -164,16 +187,14 @@ void scanPiece(std::string_view bytes, pgn::Lexer::Mark from, std::size_t limit,
     pgn::Lexer lexer(seen);
     lexer.reset(from);
     RowTags tags;
-    // About a game in every 512 bytes, enough not to grow in most files.
-    const std::size_t games = std::min<std::size_t>(limit - std::min(limit, from.pos), bytes.size()) / 512 + 16;
+    // Room for a game in every 128 bytes of a piece (a database's games are
+    // longer), but not for a gigabyte's worth when one game spans it.
+    const std::size_t span = std::min(limit, cap) - std::min(limit, std::min(cap, from.pos));
+    const std::size_t games = std::min<std::size_t>(span / 128, 8192) + 16;
     piece.games.reserve(games);
     piece.scanned.reserve(games);
     piece.between.reserve(games + 1);
     piece.between.push_back(from);
-    const auto inFile = [&bytes](const char *at) {
-        const auto p = reinterpret_cast<std::uintptr_t>(at), begin = reinterpret_cast<std::uintptr_t>(bytes.data());
-        return p >= begin && p - begin < bytes.size();
-    };
     while (lexer.position() < limit) {
         if (stop.load(std::memory_order_relaxed)) {
             piece.complete = false;
@@ -186,43 +207,42 @@ void scanPiece(std::string_view bytes, pgn::Lexer::Mark from, std::size_t limit,
             return;
         }
         for (std::string_view *field : {&tags.row.white, &tags.row.black, &tags.row.result, &tags.row.date,
-                                        &tags.row.event, &tags.row.round, &tags.row.eco}) {
-            if (!inFile(field->data())) {
-                piece.texts.emplace_back(*field);
-                *field = piece.texts.back();
-            }
-        }
+                                        &tags.row.event, &tags.row.round, &tags.row.eco})
+            *field = piece.texts.keep(*field);
         piece.games.push_back(tags.row);
         piece.scanned.push_back(lexer.position());
         piece.between.push_back(lexer.mark());
     }
 }
 
-// Where a piece begins: the first line after from - 1 that starts with "["
-// and a letter, or the end. from is at least 1.
+// Where a piece begins: the first line at or after from (at least 1) that
+// starts with "[" and a letter, or the end. Found by its "[", which movetext
+// seldom holds, rather than line by line.
 std::size_t cutAt(std::string_view bytes, std::size_t from) {
-    std::size_t i = from - 1;
+    std::size_t i = from;
     while (i < bytes.size()) {
-        const void *nl = std::memchr(bytes.data() + i, '\n', bytes.size() - i);
-        if (!nl)
+        const void *open = std::memchr(bytes.data() + i, '[', bytes.size() - i);
+        if (!open)
             break;
-        const std::size_t line = static_cast<std::size_t>(static_cast<const char *>(nl) - bytes.data()) + 1;
-        if (line + 1 < bytes.size() && bytes[line] == '[' &&
-            ((bytes[line + 1] >= 'a' && bytes[line + 1] <= 'z') || (bytes[line + 1] >= 'A' && bytes[line + 1] <= 'Z')))
-            return line;
-        i = line;
+        const std::size_t at = static_cast<std::size_t>(static_cast<const char *>(open) - bytes.data());
+        if (bytes[at - 1] == '\n' && at + 1 < bytes.size() &&
+            ((bytes[at + 1] >= 'a' && bytes[at + 1] <= 'z') || (bytes[at + 1] >= 'A' && bytes[at + 1] <= 'Z')))
+            return at;
+        i = at + 1;
     }
     return bytes.size();
 }
 
 void scanOnThreads(std::string_view bytes, const GameVisitor &onGame, unsigned threads, std::size_t pieceBytes) {
+    // Each byte is searched for a cut once: after a cut far on (a gigabyte
+    // with one tag line at its end), the next search starts past it.
     std::vector<std::size_t> cuts{0};
-    for (std::size_t at = pieceBytes; at < bytes.size(); at += pieceBytes) {
-        const std::size_t cut = std::max(cutAt(bytes, at), cuts.back());
+    for (std::size_t at = pieceBytes; at < bytes.size();) {
+        const std::size_t cut = cutAt(bytes, at);
         if (cut >= bytes.size())
             break;
-        if (cut > cuts.back())
-            cuts.push_back(cut);
+        cuts.push_back(cut);
+        at = std::max(at + pieceBytes, cut + 1);
     }
     const std::size_t pieces = cuts.size();
     auto limitOf = [&](std::size_t k) { return k + 1 < pieces ? cuts[k + 1] : bytes.size() + 1; };
