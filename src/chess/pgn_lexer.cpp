@@ -15,20 +15,12 @@ namespace quorvane::chess::pgn {
 
 namespace {
 
-bool isSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
-
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
 bool isLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool isNameChar(char c) {
-    return isLetter(c) || isDigit(c) || c == '_';
 }
 
 // The bytes that end the plain run of a quoted tag value: the quote, an
@@ -46,6 +38,7 @@ enum CharClass : std::uint8_t {
     kDelimiter = 1, // ends a word: white space or a character with a meaning of its own
     kMoveStart = 2, // a move's first letter: a pawn's file, a piece, castling
     kSpaceClass = 4,
+    kNameClass = 8, // a tag name's: letters, digits, "_"
 };
 
 constexpr std::array<std::uint8_t, 256> makeClasses() {
@@ -59,9 +52,20 @@ constexpr std::array<std::uint8_t, 256> makeClasses() {
         classes[static_cast<unsigned char>(c)] |= kMoveStart;
     for (const char c : std::string_view("NBRQKOo"))
         classes[static_cast<unsigned char>(c)] |= kMoveStart;
+    for (int c = 0; c < 256; ++c)
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')
+            classes[static_cast<std::size_t>(c)] |= kNameClass;
     return classes;
 }
 constexpr std::array<std::uint8_t, 256> kClasses = makeClasses();
+
+bool isSpace(char c) {
+    return (kClasses[static_cast<unsigned char>(c)] & kSpaceClass) != 0;
+}
+
+bool isNameChar(char c) {
+    return (kClasses[static_cast<unsigned char>(c)] & kNameClass) != 0;
+}
 
 bool isDelimiter(char c) {
     return (kClasses[static_cast<unsigned char>(c)] & kDelimiter) != 0;
@@ -88,7 +92,8 @@ void Lexer::skipSpace() {
             ++pos_;
             // Empty lines eight at a time: a paste may be millions of them.
             constexpr std::uint64_t kNewlines = 0x0A0A0A0A0A0A0A0AULL;
-            for (std::uint64_t word; c == '\n' && pos_ + sizeof word <= text_.size(); pos_ += sizeof word) {
+            for (std::uint64_t word; c == '\n' && pos_ + sizeof word <= text_.size() && text_[pos_] == '\n';
+                 pos_ += sizeof word) {
                 std::memcpy(&word, text_.data() + pos_, sizeof word);
                 if (word != kNewlines)
                     break;
