@@ -259,6 +259,23 @@ void scanOnThreads(std::string_view bytes, const GameVisitor &onGame, unsigned t
     std::size_t next = 0;  // the next piece for a worker
     std::atomic<bool> stop{false};
 
+    // Scans piece k from its guessed start into its slot.
+    auto guess = [&](std::size_t k) {
+        auto piece = std::make_unique<Piece>();
+        const std::size_t limit = limitOf(k);
+        try {
+            scanPiece(bytes, startOf(k), limit, std::min(bytes.size(), limit + pieceBytes), *piece, stop);
+        } catch (const std::bad_alloc &) {
+            // Out of memory here: the caller scans this piece itself.
+            *piece = Piece{};
+            piece->between.push_back(startOf(k));
+            piece->complete = false;
+        }
+        std::lock_guard lock(mutex);
+        slots[k] = std::move(piece);
+        ready[k] = true;
+        readyChanged.notify_all();
+    };
     auto work = [&] {
         while (true) {
             std::size_t k;
@@ -269,20 +286,7 @@ void scanOnThreads(std::string_view bytes, const GameVisitor &onGame, unsigned t
                     return;
                 k = next++;
             }
-            auto piece = std::make_unique<Piece>();
-            const std::size_t limit = limitOf(k);
-            try {
-                scanPiece(bytes, startOf(k), limit, std::min(bytes.size(), limit + pieceBytes), *piece, stop);
-            } catch (const std::bad_alloc &) {
-                // Out of memory here: the caller scans this piece itself.
-                *piece = Piece{};
-                piece->between.push_back(startOf(k));
-                piece->complete = false;
-            }
-            std::lock_guard lock(mutex);
-            slots[k] = std::move(piece);
-            ready[k] = true;
-            readyChanged.notify_all();
+            guess(k);
         }
     };
     std::vector<std::thread> workers;
@@ -301,20 +305,43 @@ void scanOnThreads(std::string_view bytes, const GameVisitor &onGame, unsigned t
                 t.join();
         }
     } join{workers, mutex, takenChanged, stop};
-    for (unsigned t = 0; t < threads; ++t)
+    // The calling thread is one of the threads, so the cores are never asked
+    // for more threads than they have: the piece it needs next and no worker
+    // has taken, it scans itself from the true place; while a worker has that
+    // one, it guesses at a later one as the workers do.
+    for (unsigned t = 1; t < threads; ++t)
         workers.emplace_back(work);
 
     pgn::Lexer::Mark truth{0, true};
     std::uint64_t number = 0;
+    const std::atomic<bool> never{false};
     for (std::size_t k = 0; k < pieces && truth.pos < bytes.size(); ++k) {
         std::unique_ptr<Piece> piece;
-        {
+        bool mine = false;
+        while (true) {
             std::unique_lock lock(mutex);
-            readyChanged.wait(lock, [&] { return ready[k]; });
-            piece = std::move(slots[k]);
+            if (ready[k]) {
+                piece = std::move(slots[k]);
+                break;
+            }
+            if (next == k) {
+                next = k + 1;
+                mine = true;
+                break;
+            }
+            if (next < pieces && next < k + ahead) {
+                const std::size_t later = next++;
+                lock.unlock();
+                guess(later);
+                continue;
+            }
+            readyChanged.wait(lock);
         }
-        const std::atomic<bool> never{false};
         std::size_t first = 0;
+        if (mine) {
+            piece = std::make_unique<Piece>();
+            scanPiece(bytes, truth, limitOf(k), bytes.size(), *piece, never);
+        }
         while (first < piece->between.size() && !same(piece->between[first], truth))
             ++first;
         if (first == piece->between.size()) {

@@ -193,11 +193,11 @@ unsigned bitCount(std::uint64_t v) {
     // slow way: delimiters with a meaning, "%", "*", "#", control bytes and
     // all bytes from 0x7B up (braces, UTF-8, a byte order mark). More than
     // needed is only slower.
-    __m128i special = _mm_andnot_si128(space, below(0x21));
-    special = _mm_or_si128(special, within(0x21, 0x2A));
+    // (Below 0x2B but not white space: control bytes and "!" to "*".)
+    __m128i special = _mm_andnot_si128(space, below(0x2B));
     special = _mm_or_si128(special, _mm_or_si128(is(';'), is('?')));
     special = _mm_or_si128(special, within(0x5B, 0x5D));
-    special = _mm_or_si128(special, _mm_andnot_si128(below(0x7B), _mm_set1_epi8(-1)));
+    special = _mm_or_si128(special, _mm_cmpgt_epi8(xs, _mm_set1_epi8(static_cast<char>(0x7A ^ 0x80))));
     __m128i moveStart = _mm_or_si128(within('a', 'h'), _mm_or_si128(is('N'), is('B')));
     moveStart = _mm_or_si128(moveStart, _mm_or_si128(_mm_or_si128(is('R'), is('Q')), is('K')));
     moveStart = _mm_or_si128(moveStart, _mm_or_si128(is('O'), is('o')));
