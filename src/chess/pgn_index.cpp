@@ -137,9 +137,8 @@ bool same(pgn::Lexer::Mark a, pgn::Lexer::Mark b) {
     return a.pos == b.pos && a.lineStart == b.lineStart;
 }
 
-// Room for the texts of a piece's games, in blocks that never move: the
-// fields as written and those made in scratch alike, copied by the worker
-// while they are in its cache, so that the calling thread reads them in a row.
+// Room for the texts of a piece's games that are not as written in the file
+// (made in scratch, which the next game reuses), in blocks that never move.
 class Arena {
 public:
     std::string_view keep(std::string_view text) {
@@ -195,6 +194,10 @@ void scanPiece(std::string_view bytes, pgn::Lexer::Mark from, std::size_t limit,
     piece.scanned.reserve(games);
     piece.between.reserve(games + 1);
     piece.between.push_back(from);
+    const auto inFile = [&bytes](const char *at) {
+        const auto p = reinterpret_cast<std::uintptr_t>(at), begin = reinterpret_cast<std::uintptr_t>(bytes.data());
+        return p - begin < bytes.size();
+    };
     while (lexer.position() < limit) {
         if (stop.load(std::memory_order_relaxed)) {
             piece.complete = false;
@@ -206,9 +209,12 @@ void scanPiece(std::string_view bytes, pgn::Lexer::Mark from, std::size_t limit,
             piece.complete = false;
             return;
         }
+        // A field as written stays a view into the file; one made in scratch
+        // (unescaped, converted, cut) is kept with the piece.
         for (std::string_view *field : {&tags.row.white, &tags.row.black, &tags.row.result, &tags.row.date,
                                         &tags.row.event, &tags.row.round, &tags.row.eco})
-            *field = piece.texts.keep(*field);
+            if (!inFile(field->data()))
+                *field = piece.texts.keep(*field);
         piece.games.push_back(tags.row);
         piece.scanned.push_back(lexer.position());
         piece.between.push_back(lexer.mark());
