@@ -46,7 +46,7 @@ using GameVisitor = std::function<bool(const GameFields &game, std::uint64_t sca
 // More than one scan pieces of the file at once; the games, their order and
 // the visitor's calls (on the calling thread) are those of one thread. Small
 // pieces keep what the visitor reads still in the cache when it reads it:
-// 256 KiB took a third less time than 16 MiB over a 100 MB file.
+// listing a 100 MB file took 60 ms in pieces of 256 KiB, 100-120 ms in 16 MiB.
 struct ScanThreads {
     unsigned count = 1;
     std::size_t pieceBytes = std::size_t{256} << 10;
