@@ -13,6 +13,7 @@
 #include "chess/pgn_lexer.h"
 #include "chess/pgn_reader.h"
 #include "fuzz_support.h"
+#include "../tests/pgn_token_scan.h"
 
 #include <cstdint>
 #include <string>
@@ -21,75 +22,17 @@
 
 using namespace quorvane::chess;
 
-namespace {
-
-// The games' extents and move counts a token at a time, as next() makes the
-// tokens: what the index's byte scan of movetext must agree with.
-struct Extent {
-    std::size_t offset, length;
-    std::uint32_t moves;
-};
-std::vector<Extent> extentsByTokens(std::string_view text) {
-    std::vector<Extent> games;
-    pgn::Lexer lexer(text);
-    while (true) {
-        Extent game{0, 0, 0};
-        bool started = false, content = false, movetext = false;
-        std::size_t end = 0;
-        int depth = 0;
-        while (true) {
-            const pgn::Lexer::Mark before = lexer.mark();
-            const pgn::Token t = lexer.next();
-            if (t.kind == pgn::TokenKind::End) {
-                end = t.offset;
-                break;
-            }
-            if (!started) {
-                started = true;
-                game.offset = t.offset;
-            }
-            end = lexer.position();
-            if (t.kind == pgn::TokenKind::Tag) {
-                if (movetext) {
-                    lexer.reset(before);
-                    end = t.offset;
-                    break;
-                }
-                content = true;
-                continue;
-            }
-            if (t.kind == pgn::TokenKind::Comment)
-                continue;
-            movetext = content = true;
-            if (t.kind == pgn::TokenKind::Open)
-                ++depth;
-            else if (t.kind == pgn::TokenKind::Close)
-                depth = depth > 0 ? depth - 1 : 0;
-            else if (t.kind == pgn::TokenKind::Move && depth == 0)
-                ++game.moves;
-            else if (t.kind == pgn::TokenKind::Result && depth == 0)
-                break;
-        }
-        if (!content)
-            return games;
-        game.length = end - game.offset;
-        games.push_back(game);
-    }
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char *>(data), size);
     (void)looksLikePgn(text);
     const std::vector<PgnGameSpan> spans = splitPgnGames(text);
     const std::vector<GameSummary> index = indexPgnGames(text);
     QUORVANE_FUZZ_CHECK(index.size() == spans.size());
-    const std::vector<Extent> byTokens = extentsByTokens(text);
+    const std::vector<TokenScanGame> byTokens = gamesTokenByToken(text);
     QUORVANE_FUZZ_CHECK(byTokens.size() == index.size());
     for (std::size_t i = 0; i < index.size(); ++i)
         QUORVANE_FUZZ_CHECK(index[i].offset == byTokens[i].offset && index[i].length == byTokens[i].length &&
-                            index[i].plies == static_cast<std::int64_t>(byTokens[i].moves));
+                            index[i].plies == byTokens[i].moves);
     // On threads, from guessed starts in small pieces: the same games, fields
     // and progress as one thread.
     struct Row {
