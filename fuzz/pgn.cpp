@@ -4,9 +4,9 @@
 // Checked: the games are cut in order and inside the text, the index finds
 // the same games, cut and counted as a token-by-token scan does, and a scan
 // on threads finds what one thread finds; each game that reads is written as
-// PGN that reads back, and
-// from the second writing on the text and the game no longer change (the
-// first may: a stop becomes a comment, control characters become spaces).
+// PGN that reads back, and from the second writing on the text and the game
+// no longer change (the first may: a stop becomes a comment, control
+// characters become spaces).
 
 #include "chess/pgn.h"
 #include "chess/pgn_index.h"
