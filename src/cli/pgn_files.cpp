@@ -29,6 +29,10 @@ std::unique_ptr<MappedFile> mapPgn(const std::string &path) {
     return nullptr;
 }
 
+// At most this many threads list a file, whatever the machine: the listing's
+// own thread writes every game, and each thread holds pieces in flight.
+constexpr unsigned kScanThreads = 4;
+
 constexpr const char *kTruncated = "the file was cut shorter while it was read; what followed its new end was not read";
 
 // A field of a line: tabs and line breaks would break the columns.
@@ -87,7 +91,7 @@ int listGames(const std::vector<std::string> &paths, std::ostream &out, std::ost
                     lines.clear();
                 }
                 return true;
-            }, chess::ScanThreads{std::max(1u, std::thread::hardware_concurrency())});
+            }, chess::ScanThreads{std::clamp(std::thread::hardware_concurrency(), 1u, kScanThreads)});
             out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
             if (file->truncated()) {
                 err << path << ": " << kTruncated << '\n';
