@@ -165,9 +165,6 @@ struct Piece {
     std::vector<std::uint64_t> scanned;     // the lexer's place after each game
     std::vector<pgn::Lexer::Mark> between;  // [0] the start, [i] after game i
     Arena texts;                            // the games' fields
-    // False when a game ran on too far to be scanned here: the games before
-    // it are right, and the scan goes on from between.back().
-    bool complete = true;
 };
 
 // The lexer looks at most this far past where a token ends ("1/2-1/2" and
@@ -178,8 +175,9 @@ constexpr std::size_t kLookahead = 64;
 // Games from `from` while the place between games lies before limit (the
 // next piece's cut), or to the end of the text. Nothing past cap is read, so
 // that a game of a gigabyte (a million tags) is not scanned again by every
-// piece it spans: a game that reaches cap is left out and the piece is not
-// complete.
+// piece it spans: a game that reaches cap is left out, and the piece ends
+// before limit, where the next piece's guess cannot meet it; the calling
+// thread then scans on from there itself.
 void scanPiece(std::string_view bytes, pgn::Lexer::Mark from, std::size_t limit, std::size_t cap, Piece &piece,
                const std::atomic<bool> &stop) {
     const std::string_view seen = bytes.substr(0, cap);
@@ -199,16 +197,10 @@ void scanPiece(std::string_view bytes, pgn::Lexer::Mark from, std::size_t limit,
         return p - begin < bytes.size();
     };
     while (lexer.position() < limit) {
-        if (stop.load(std::memory_order_relaxed)) {
-            piece.complete = false;
+        if (stop.load(std::memory_order_relaxed) || !nextRow(lexer, tags))
             return;
-        }
-        if (!nextRow(lexer, tags))
+        if (cap < bytes.size() && lexer.position() + kLookahead > cap)
             return;
-        if (cap < bytes.size() && lexer.position() + kLookahead > cap) {
-            piece.complete = false;
-            return;
-        }
         // A field as written stays a view into the file; one made in scratch
         // (unescaped, converted, cut) is kept with the piece.
         for (std::string_view *field : {&tags.row.white, &tags.row.black, &tags.row.result, &tags.row.date,
@@ -267,15 +259,14 @@ void scanOnThreads(std::string_view bytes, const GameVisitor &onGame, unsigned t
 
     // Scans piece k from its guessed start into its slot.
     auto guess = [&](std::size_t k) {
-        auto piece = std::make_unique<Piece>();
-        const std::size_t limit = limitOf(k);
+        std::unique_ptr<Piece> piece;
         try {
+            piece = std::make_unique<Piece>();
+            const std::size_t limit = limitOf(k);
             scanPiece(bytes, startOf(k), limit, std::min(bytes.size(), limit + pieceBytes), *piece, stop);
         } catch (const std::bad_alloc &) {
-            // Out of memory here: the caller scans this piece itself.
-            *piece = Piece{};
-            piece->between.push_back(startOf(k));
-            piece->complete = false;
+            // Out of memory here: no guess, and the caller scans this piece itself.
+            piece.reset();
         }
         std::lock_guard lock(mutex);
         slots[k] = std::move(piece);
@@ -322,8 +313,9 @@ void scanOnThreads(std::string_view bytes, const GameVisitor &onGame, unsigned t
     std::uint64_t number = 0;
     const std::atomic<bool> never{false};
     for (std::size_t k = 0; k < pieces && truth.pos < bytes.size(); ++k) {
+        // A worker's guess at this piece, or none when this thread is to
+        // scan it from the truth.
         std::unique_ptr<Piece> piece;
-        bool mine = false;
         while (true) {
             std::unique_lock lock(mutex);
             if (ready[k]) {
@@ -332,7 +324,6 @@ void scanOnThreads(std::string_view bytes, const GameVisitor &onGame, unsigned t
             }
             if (next == k) {
                 next = k + 1;
-                mine = true;
                 break;
             }
             if (next < pieces && next < k + ahead) {
@@ -344,32 +335,22 @@ void scanOnThreads(std::string_view bytes, const GameVisitor &onGame, unsigned t
             readyChanged.wait(lock);
         }
         std::size_t first = 0;
-        if (mine) {
+        if (piece) {
+            while (first < piece->between.size() && !same(piece->between[first], truth))
+                ++first;
+            if (first == piece->between.size())
+                piece.reset(); // the guess never met the true scan
+        }
+        if (!piece) {
             piece = std::make_unique<Piece>();
             scanPiece(bytes, truth, limitOf(k), bytes.size(), *piece, never);
-        }
-        while (first < piece->between.size() && !same(piece->between[first], truth))
-            ++first;
-        if (first == piece->between.size()) {
-            // The guess never met the true scan: this piece again, from the truth.
-            *piece = Piece{};
-            scanPiece(bytes, truth, limitOf(k), bytes.size(), *piece, never);
             first = 0;
         }
-        while (true) {
-            for (std::size_t g = first; g < piece->games.size(); ++g) {
-                GameFields &row = piece->games[g];
-                row.number = ++number;
-                if (!onGame(row, piece->scanned[g]))
-                    return;
-            }
-            if (piece->complete)
-                break;
-            // A game ran past what the worker read: the rest here.
-            const pgn::Lexer::Mark from = piece->between.back();
-            *piece = Piece{};
-            scanPiece(bytes, from, limitOf(k), bytes.size(), *piece, never);
-            first = 0;
+        for (std::size_t g = first; g < piece->games.size(); ++g) {
+            GameFields &row = piece->games[g];
+            row.number = ++number;
+            if (!onGame(row, piece->scanned[g]))
+                return;
         }
         truth = piece->between.back();
         {

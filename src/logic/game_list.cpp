@@ -211,7 +211,6 @@ void GameList::setFilter(std::string_view filter) {
 
 void GameList::refilter() {
     keep_.assign(rows_.size(), words_.empty());
-    const std::uint64_t needed = needed_;
     bool byLetters = !words_.empty();
     for (const std::string &word : words_)
         byLetters = byLetters && word.size() == 1 && LetterBit(word[0]) < kOwnBits;
@@ -219,7 +218,7 @@ void GameList::refilter() {
         // Single letters or digits (the first key typed): the bits decide,
         // one word of each row read, no text.
         for (std::size_t game = 0; game < rows_.size(); ++game)
-            keep_[game] = (rows_[game].letters & needed) == needed;
+            keep_[game] = (rows_[game].letters & needed_) == needed_;
     } else if (!words_.empty()) {
         // One scan of all keys for the longest word; each hit names its row by
         // the keys' starts, and the scan goes on after that row.
