@@ -33,8 +33,45 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <thread>
+
+namespace {
+
+// The game list as it shows while a large file is still being read: its scan
+// (begun by start, in chunks of 1,000) held after heldChunks chunks, grabbed
+// once rows rows are in, with filter typed when given.
+int GrabHeldList(const char *out, int heldChunks, int rows, const char *filter,
+                 const std::function<void(quorvane::ui::GameListDialog &, std::vector<quorvane::GameChooser::Span> &,
+                                          const quorvane::ui::IndexOptions &)> &start) {
+    quorvane::GameList games;
+    std::vector<quorvane::GameChooser::Span> spans;
+    std::atomic<int> chunks = 0;
+    std::atomic<bool> done = false;
+    quorvane::ui::IndexOptions options;
+    options.chunkGames = 1000;
+    options.afterChunk = [&](bool) {
+        if (++chunks >= heldChunks)
+            while (!done)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    };
+    quorvane::ui::GameListDialog chooser(games, QStringLiteral("file"), nullptr);
+    chooser.show();
+    start(chooser, spans, options);
+    QElapsedTimer waited;
+    waited.start();
+    while (chooser.table()->model()->rowCount() < rows && waited.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (filter)
+        chooser.filterBox()->setText(QString::fromUtf8(filter));
+    QApplication::processEvents();
+    const bool saved = chooser.grab().save(QString::fromLocal8Bit(out));
+    done = true;
+    return saved ? 0 : 1;
+}
+
+} // namespace
 
 int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -69,30 +106,11 @@ int main(int argc, char **argv) {
                      std::to_string(1 + i % 9) + "\"]\n[White \"Player " + std::to_string(i) +
                      "\"]\n[Black \"Opponent " + std::to_string(i % 97) + "\"]\n[Result \"1-0\"]\n[ECO \"C6" +
                      std::to_string(i % 10) + "\"]\n\n1. e4 e5 2. Nf3 Nc6 3. Bb5 a6 1-0\n\n";
-        quorvane::GameList games;
-        std::vector<quorvane::GameChooser::Span> spans;
-        std::atomic<int> chunks = 0;
-        std::atomic<bool> done = false;
-        quorvane::ui::IndexOptions options;
-        options.chunkGames = 1000;
-        options.afterChunk = [&](bool) {
-            if (++chunks >= 2)
-                while (!done)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        };
-        quorvane::ui::GameListDialog chooser(games, QStringLiteral("file"), nullptr);
-        chooser.show();
-        chooser.indexInBackground(bytes, spans, options);
-        QElapsedTimer waited;
-        waited.start();
-        while (chooser.table()->model()->rowCount() < 2000 && waited.elapsed() < 5000)
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-        if (argc > 3)
-            chooser.filterBox()->setText(QString::fromUtf8(argv[3]));
-        QApplication::processEvents();
-        const bool saved = chooser.grab().save(QString::fromLocal8Bit(argv[1]));
-        done = true;
-        return saved ? 0 : 1;
+        return GrabHeldList(argv[1], 2, 2000, argc > 3 ? argv[3] : nullptr,
+                            [&](quorvane::ui::GameListDialog &chooser, std::vector<quorvane::GameChooser::Span> &spans,
+                                const quorvane::ui::IndexOptions &options) {
+                                chooser.indexInBackground(bytes, spans, options);
+                            });
     }
     if (what == QLatin1String("--mail-indexing")) {
         // A mailbox of 20,000 games, the list's scan held after its third
@@ -106,28 +124,11 @@ int main(int argc, char **argv) {
         quorvane::mail::GMimeMessageParser parser;
         auto found = std::make_shared<const quorvane::MailScan>(quorvane::FindGames(bytes, parser, false, 2));
         quorvane::MailGameScan scan(found, parser);
-        quorvane::GameList games;
-        std::vector<quorvane::GameChooser::Span> spans;
-        std::atomic<int> chunks = 0;
-        std::atomic<bool> done = false;
-        quorvane::ui::IndexOptions options;
-        options.chunkGames = 1000;
-        options.afterChunk = [&](bool) {
-            if (++chunks >= 3)
-                while (!done)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        };
-        quorvane::ui::GameListDialog chooser(games, QStringLiteral("file"), nullptr);
-        chooser.show();
-        chooser.indexInBackground(scan, spans, options);
-        QElapsedTimer waited;
-        waited.start();
-        while (chooser.table()->model()->rowCount() < 2002 && waited.elapsed() < 5000)
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-        QApplication::processEvents();
-        const bool saved = chooser.grab().save(QString::fromLocal8Bit(argv[1]));
-        done = true;
-        return saved ? 0 : 1;
+        return GrabHeldList(argv[1], 3, 2002, nullptr,
+                            [&](quorvane::ui::GameListDialog &chooser, std::vector<quorvane::GameChooser::Span> &spans,
+                                const quorvane::ui::IndexOptions &options) {
+                                chooser.indexInBackground(scan, spans, options);
+                            });
     }
     if (what == QLatin1String("--about") || what == QLatin1String("--help-window") ||
         what == QLatin1String("--keys-window")) {
