@@ -3,6 +3,7 @@
 // found, and closing the window stops the scan and its thread. The scan is
 // held after each chunk by a hook, so nothing here depends on timing.
 
+#include "held_scan.h"
 #include "ui/game_list_dialog.h"
 
 #include <QHeaderView>
@@ -15,7 +16,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <semaphore>
 
 namespace quorvane {
 namespace {
@@ -32,28 +32,7 @@ std::string Database() {
     return text;
 }
 
-// A scan that stops after each chunk until the test lets it go on, or the
-// window is gone.
-struct HeldScan {
-    std::counting_semaphore<kGames> gate{0};
-    std::atomic<int> chunks = 0;
-    std::atomic<bool> finished = false;
-    std::atomic<bool> released = false;
-    ui::IndexOptions options() {
-        ui::IndexOptions o;
-        o.chunkGames = kChunk;
-        o.afterChunk = [this](bool last) {
-            if (last) {
-                finished = true;
-                return;
-            }
-            ++chunks;
-            while (!released && !gate.try_acquire_for(std::chrono::milliseconds(5))) {
-            }
-        };
-        return o;
-    }
-};
+using testing::HeldScan;
 
 QString Cell(ui::GameListDialog &d, int row, int column) {
     return d.table()->model()->index(row, column).data().toString();
@@ -65,7 +44,7 @@ TEST(GameListIndexing, FirstRowsFilterAndSortWhileTheFileIsScanned) {
     const std::string bytes = Database();
     GameList list;
     std::vector<GameChooser::Span> spans;
-    HeldScan scan;
+    HeldScan scan(kChunk);
     ui::GameListDialog dialog(list, QStringLiteral("file"), nullptr);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
@@ -88,11 +67,11 @@ TEST(GameListIndexing, FirstRowsFilterAndSortWhileTheFileIsScanned) {
     EXPECT_EQ(dialog.table()->model()->rowCount(), 11) << "Player_43 and 430 .. 439";
     // A sort by Black while the scan goes on; the whole list is sorted at its end.
     dialog.table()->sortByColumn(GameList::Black, Qt::DescendingOrder);
-    scan.gate.release(3);
+    scan.release(3);
     QTRY_VERIFY(scan.chunks >= 4 && dialog.table()->model()->rowCount() >= 11);
     EXPECT_TRUE(dialog.indexing());
 
-    scan.released = true;
+    scan.releaseAll();
     QTRY_VERIFY(!dialog.indexing());
     EXPECT_TRUE(scan.finished);
     EXPECT_FALSE(dialog.progress()->isVisible());
@@ -114,7 +93,7 @@ TEST(GameListIndexing, EnterOpensAGameFoundAndClosingStopsTheScan) {
         SCOPED_TRACE(accept ? "Enter" : "Esc");
         GameList list;
         std::vector<GameChooser::Span> spans;
-        HeldScan scan;
+        HeldScan scan(kChunk);
         auto dialog = std::make_unique<ui::GameListDialog>(list, QStringLiteral("file"), nullptr);
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
@@ -126,7 +105,7 @@ TEST(GameListIndexing, EnterOpensAGameFoundAndClosingStopsTheScan) {
         EXPECT_EQ(dialog->result(), accept ? QDialog::Accepted : QDialog::Rejected);
         EXPECT_EQ(dialog->chosen(), std::optional<std::size_t>(1));
         // The scan, held after its first chunk, sees that the window closed.
-        scan.released = true;
+        scan.releaseAll();
         dialog.reset();
         const int chunks = scan.chunks;
         EXPECT_LE(chunks, 2) << "the scan stopped at the chunk after the close";

@@ -4,6 +4,7 @@
 // on past the games the list had found. The scan is held after each chunk by
 // a hook, so nothing here depends on timing.
 
+#include "held_scan.h"
 #include "ui/game_list_dialog.h"
 #include "ui_support.h"
 
@@ -24,6 +25,7 @@
 namespace quorvane {
 namespace {
 
+using testing::HeldScan;
 using testing::Window;
 
 constexpr int kGames = 1200;
@@ -44,27 +46,6 @@ std::string Mailbox() {
 }
 
 QString Label(Window &w, const char *name) { return w.window.findChild<QLabel *>(name)->text(); }
-
-// Held after each chunk until the test lets `allowed` chunks through.
-struct HeldScan {
-    std::atomic<int> chunks = 0;
-    std::atomic<int> allowed = 1;
-    std::atomic<bool> finished = false;
-    ui::IndexOptions options() {
-        ui::IndexOptions o;
-        o.chunkGames = kChunk;
-        o.afterChunk = [this](bool last) {
-            if (last) {
-                finished = true;
-                return;
-            }
-            ++chunks;
-            while (chunks >= allowed)
-                QThread::msleep(2);
-        };
-        return o;
-    }
-};
 
 TEST(MailGameList, ShownWhileTheMailboxIsScanned) {
     QTemporaryDir dir;
@@ -88,7 +69,7 @@ TEST(MailGameList, ShownWhileTheMailboxIsScanned) {
              d.filterBox()->setFocus();
              QTest::keyClicks(d.filterBox(), "player_43");
              EXPECT_EQ(d.table()->model()->rowCount(), 0) << "none found yet";
-             scan.allowed = 2;
+             scan.release(1);
              QTRY_COMPARE(d.table()->model()->rowCount(), 11); // player_43, 430 .. 439
              EXPECT_TRUE(d.indexing());
              QTest::keyClicks(d.filterBox(), "8");
@@ -104,7 +85,7 @@ TEST(MailGameList, ShownWhileTheMailboxIsScanned) {
         Window w;
         ScriptedClipboard clipboard;
         ui::QtGameChooser chooser(&w.window);
-        HeldScan scan;
+        HeldScan scan(kChunk);
         chooser.setIndexOptions(scan.options());
         w.window.setMailSeams(&chooser, &clipboard);
         bool acted = false;
@@ -124,7 +105,7 @@ TEST(MailGameList, ShownWhileTheMailboxIsScanned) {
             dialog->table()->setFocus();
             row.act(*dialog, scan);
             // The window closed: the scan, let go, sees that at its next chunk.
-            scan.allowed = kGames;
+            scan.releaseAll();
         });
         poll.start(5);
         w.Open(path);
