@@ -90,10 +90,11 @@ std::string_view Cut(std::string_view text, std::size_t max) {
 
 } // namespace
 
-GameChoice ChoiceOf(const chess::GameSummary &game) {
+GameChoice ChoiceOf(chess::GameSummary game) {
     // The list counts moves, as the designed chooser counts record lines.
     const int moves = game.plies < 0 ? 0 : static_cast<int>((game.plies + 1) / 2);
-    return {game.date, game.white, game.black, moves, game.result, game.event, game.round, game.eco};
+    return {std::move(game.date),   std::move(game.white), std::move(game.black), moves,
+            std::move(game.result), std::move(game.event), std::move(game.round), std::move(game.eco)};
 }
 
 std::size_t GameList::keptOf(GameList &games) const {

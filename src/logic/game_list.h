@@ -16,8 +16,8 @@
 
 namespace quorvane {
 
-// A row of the list from a game of a PGN file's index.
-GameChoice ChoiceOf(const chess::GameSummary &game);
+// A row of the list from a game of a PGN file's index, its texts moved in.
+GameChoice ChoiceOf(chess::GameSummary game);
 
 class GameList {
 public:

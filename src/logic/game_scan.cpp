@@ -25,9 +25,9 @@ void PgnGameScan::Scan(std::size_t chunkGames, const std::function<bool(Chunk &&
             Chunk rows;
             rows.games.reserve(found.size());
             rows.spans.reserve(found.size());
-            for (const chess::GameSummary &game : found) {
-                rows.games.push_back(ChoiceOf(game));
+            for (chess::GameSummary &game : found) {
                 rows.spans.emplace_back(game.offset, game.length);
+                rows.games.push_back(ChoiceOf(std::move(game)));
             }
             rows.scanned = scanned;
             return chunk(std::move(rows)) && !stop.load(std::memory_order_relaxed);
